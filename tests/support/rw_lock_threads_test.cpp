@@ -1,0 +1,119 @@
+// The shared/exclusive lock of the lock holders under real contention.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <barrier>
+#include <chrono>
+#include <future>
+#include <thread>
+#include <vector>
+
+#include "support/rw_lock.h"
+#include "support/thread_object.h"
+
+namespace cjt {
+namespace {
+
+// A deadlock shows as a future that never becomes ready; the bound is generous, it only
+// keeps a broken lock from hanging the run.
+constexpr auto DeadlockBound = std::chrono::seconds(30);
+
+TEST(ReentrantRWLock, TwoReadersUpgradingAtOnceBothGetTheExclusiveLock) {
+  for (int round = 0; round < 50; ++round) {
+    TReentrantRWLock lock;
+    std::barrier bothReading(2);
+    int shared = 0;  // written only under the exclusive lock
+    auto upgrade = [&] {
+      lock.LockRead();
+      bothReading.arrive_and_wait();
+      lock.LockWrite();
+      ++shared;
+      lock.LockRead();  // the writer may read too
+      lock.UnlockRead();
+      lock.UnlockWrite();
+      lock.UnlockRead();
+    };
+    auto first = std::async(std::launch::async, upgrade);
+    auto second = std::async(std::launch::async, upgrade);
+    ASSERT_EQ(first.wait_for(DeadlockBound), std::future_status::ready);
+    ASSERT_EQ(second.wait_for(DeadlockBound), std::future_status::ready);
+    EXPECT_EQ(shared, 2);
+  }
+}
+
+TEST(ReentrantRWLock, AReaderReadsAgainWhileAWriterWaits) {
+  TReentrantRWLock lock;
+  lock.LockRead();
+  std::atomic<bool> written{false};
+  auto writer = std::async(std::launch::async, [&] {
+    lock.LockWrite();
+    written = true;
+    lock.UnlockWrite();
+  });
+  // Give the writer time to queue up; the nested shared hold must not wait for it.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  lock.LockRead();
+  lock.UnlockRead();
+  EXPECT_FALSE(written);
+  lock.UnlockRead();
+  ASSERT_EQ(writer.wait_for(DeadlockBound), std::future_status::ready);
+  EXPECT_TRUE(written);
+}
+
+TEST(ReentrantRWLock, WritersExcludeReadersAndEachOther) {
+  TReentrantRWLock lock;
+  // Two values that writers keep equal; a reader that sees them differ saw a write half done.
+  long first = 0, second = 0;
+  std::atomic<int> torn{0};
+  std::atomic<int> writersInside{0};
+  std::atomic<int> overlap{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 3; ++t)
+    threads.emplace_back([&] {
+      for (int i = 0; i < 2000; ++i) {
+        lock.LockWrite();
+        if (++writersInside > 1) ++overlap;
+        ++first;
+        ++second;
+        --writersInside;
+        lock.UnlockWrite();
+      }
+    });
+  for (int t = 0; t < 3; ++t)
+    threads.emplace_back([&] {
+      for (int i = 0; i < 2000; ++i) {
+        lock.LockRead();
+        if (first != second) ++torn;
+        lock.UnlockRead();
+      }
+    });
+  for (auto& thread : threads) thread.join();
+  EXPECT_EQ(torn.load(), 0);
+  EXPECT_EQ(overlap.load(), 0);
+  EXPECT_EQ(first, 6000);
+}
+
+TEST(ThreadObject, ThreadsRacingToTheFirstLockShareOneLock) {
+  // With two locks made, two writers could be inside at once.
+  for (int round = 0; round < 100; ++round) {
+    TThreadObject holder;
+    std::barrier start(4);
+    std::atomic<int> inside{0};
+    std::atomic<int> overlap{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+      threads.emplace_back([&] {
+        start.arrive_and_wait();
+        holder.LockWrite();
+        if (++inside > 1) ++overlap;
+        std::this_thread::yield();
+        --inside;
+        holder.UnlockWrite();
+      });
+    for (auto& thread : threads) thread.join();
+    ASSERT_EQ(overlap.load(), 0);
+  }
+}
+
+}  // namespace
+}  // namespace cjt
