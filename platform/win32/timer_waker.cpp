@@ -101,7 +101,8 @@ class TWindowWaker final : public TTimerWaker {
     Link->Service = std::move(service);
     Link->Window = CreateWindowExW(0, WindowClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, OwnModule(), nullptr);
     if (Link->Window)
-      SetWindowLongPtrW(Link->Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new std::shared_ptr<TWindowLink>(Link)));
+      SetWindowLongPtrW(Link->Window, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(new std::shared_ptr<TWindowLink>(Link)));
   }
 
   ~TWindowWaker() override {
