@@ -48,38 +48,39 @@ class TGuardedHolder : public TThreadObject {
   TGuarded& LockWrite() { return *static_cast<TGuarded*>(TThreadObject::LockWrite()); }
 };
 
-// Brackets one use of a holder: takes the lock and releases the same kind of hold when it
-// goes out of scope, also when an exception passes.
-template <class THolder>
-class TReadLocked {
+// Brackets one use of a holder: takes the lock (shared or exclusive) and releases the same
+// kind of hold when it goes out of scope, also when an exception passes.
+template <class THolder, bool Exclusive>
+class TLocked {
  public:
-  explicit TReadLocked(THolder& holder) : Holder(holder), Object(&holder.LockRead()) {}
-  ~TReadLocked() { Holder.UnlockRead(); }
-  TReadLocked(const TReadLocked&) = delete;
-  TReadLocked& operator=(const TReadLocked&) = delete;
+  explicit TLocked(THolder& holder) : Holder(holder), Object(&Acquire(holder)) {}
+  ~TLocked() {
+    if constexpr (Exclusive)
+      Holder.UnlockWrite();
+    else
+      Holder.UnlockRead();
+  }
+  TLocked(const TLocked&) = delete;
+  TLocked& operator=(const TLocked&) = delete;
 
   auto& operator*() const { return *Object; }
   auto* operator->() const { return Object; }
 
  private:
+  static auto& Acquire(THolder& holder) {
+    if constexpr (Exclusive)
+      return holder.LockWrite();
+    else
+      return holder.LockRead();
+  }
+
   THolder& Holder;
-  std::remove_reference_t<decltype(std::declval<THolder&>().LockRead())>* Object;
+  std::remove_reference_t<decltype(Acquire(std::declval<THolder&>()))>* Object;
 };
 
 template <class THolder>
-class TWriteLocked {
- public:
-  explicit TWriteLocked(THolder& holder) : Holder(holder), Object(&holder.LockWrite()) {}
-  ~TWriteLocked() { Holder.UnlockWrite(); }
-  TWriteLocked(const TWriteLocked&) = delete;
-  TWriteLocked& operator=(const TWriteLocked&) = delete;
-
-  auto& operator*() const { return *Object; }
-  auto* operator->() const { return Object; }
-
- private:
-  THolder& Holder;
-  std::remove_reference_t<decltype(std::declval<THolder&>().LockWrite())>* Object;
-};
+using TReadLocked = TLocked<THolder, false>;
+template <class THolder>
+using TWriteLocked = TLocked<THolder, true>;
 
 }  // namespace cjt

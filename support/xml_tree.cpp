@@ -1,7 +1,7 @@
 #include "support/xml_tree.h"
 
 #include <algorithm>
-#include <cassert>
+#include <stdexcept>
 #include <utility>
 
 namespace cjt {
@@ -202,15 +202,9 @@ void TqimXMLNode::SetText(std::string text, bool isCData) {
   TextIsCData = isCData;
 }
 
-TqimXMLNode& TqimXMLNode::Child(size_t index) const {
-  assert(index < Children.size());
-  return *Children[index];
-}
+TqimXMLNode& TqimXMLNode::Child(size_t index) const { return *Children.at(index); }
 
-const TqimXMLAttribute& TqimXMLNode::Attribute(size_t index) const {
-  assert(index < Attributes.size());
-  return Attributes[index];
-}
+const TqimXMLAttribute& TqimXMLNode::Attribute(size_t index) const { return Attributes.at(index); }
 
 TqimXMLNode* TqimXMLNode::FindChild(std::string_view name) const {
   for (const auto& child : Children) {
@@ -249,7 +243,7 @@ std::string TqimXMLNode::AttributeValue(std::string_view name, std::string_view 
 }
 
 TqimXMLNode& TqimXMLNode::AddChild(std::unique_ptr<TqimXMLNode> child) {
-  assert(child != nullptr);
+  if (!child) throw std::invalid_argument("XML node without a child to add");
   child->ParentNode = this;
   Children.push_back(std::move(child));
   return *Children.back();

@@ -43,6 +43,7 @@ class TqimXMLNode {
   // The enclosing node; null for the tree itself.
   TqimXMLNode* Parent() const { return ParentNode; }
 
+  // Child and Attribute throw std::out_of_range for an index past the end.
   size_t ChildCount() const { return Children.size(); }
   TqimXMLNode& Child(size_t index) const;
   size_t AttributeCount() const { return Attributes.size(); }
