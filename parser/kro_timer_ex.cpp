@@ -15,24 +15,22 @@ bool TkroTimerEx::Enabled() const {
   return IsEnabled;
 }
 
-void TkroTimerEx::SetEnabled(bool enabled) {
+template <class T>
+void TkroTimerEx::Change(T& property, T value) {
   std::lock_guard<std::mutex> guard(Mutex);
-  if (enabled == IsEnabled) return;
-  IsEnabled = enabled;
+  if (value == property) return;
+  property = value;
   Update();
 }
+
+void TkroTimerEx::SetEnabled(bool enabled) { Change(IsEnabled, enabled); }
 
 uint32_t TkroTimerEx::Interval() const {
   std::lock_guard<std::mutex> guard(Mutex);
   return IntervalMs;
 }
 
-void TkroTimerEx::SetInterval(uint32_t intervalMs) {
-  std::lock_guard<std::mutex> guard(Mutex);
-  if (intervalMs == IntervalMs) return;
-  IntervalMs = intervalMs;
-  Update();
-}
+void TkroTimerEx::SetInterval(uint32_t intervalMs) { Change(IntervalMs, intervalMs); }
 
 void TkroTimerEx::SetOnTimer(TNotifyEvent handler) {
   std::lock_guard<std::mutex> guard(Mutex);

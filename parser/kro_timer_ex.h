@@ -33,6 +33,9 @@ class TkroTimerEx {
   void SetOnTimer(TNotifyEvent handler);
 
  private:
+  // Sets a property when it differs and brings the thread timer in line.
+  template <class T>
+  void Change(T& property, T value);
   // Arms or disarms the thread timer to match the properties; called with Mutex held.
   void Update();
   void Fire();

@@ -73,8 +73,6 @@ void TManualClock::Advance(uint64_t ms) {
   State->DateTime = State->DateTime + ms / MsPerDay;
 }
 
-void TManualClock::SetTick(uint64_t tick) { State->Tick = tick; }
-void TManualClock::SetDateTime(double dateTime) { State->DateTime = dateTime; }
 uint64_t TManualClock::Tick() const { return State->Tick; }
 double TManualClock::DateTime() const { return State->DateTime; }
 

@@ -45,8 +45,6 @@ class TManualClock {
   TManualClock& operator=(const TManualClock&) = delete;
 
   void Advance(uint64_t ms);
-  void SetTick(uint64_t tick);
-  void SetDateTime(double dateTime);
   uint64_t Tick() const;
   double DateTime() const;
 

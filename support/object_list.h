@@ -44,7 +44,6 @@ class TObjectList {
 
   size_t Count() const { return Items.size(); }
   T* operator[](size_t index) const { return Items.at(index); }
-  bool Owns() const { return OwnsObjects; }
 
   auto begin() const { return Items.begin(); }
   auto end() const { return Items.end(); }
