@@ -2,9 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <barrier>
 #include <chrono>
+#include <condition_variable>
 #include <future>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -18,14 +19,34 @@ namespace {
 // keeps a broken lock from hanging the run.
 constexpr auto DeadlockBound = std::chrono::seconds(30);
 
+// Lets a number of threads start together. Not std::barrier: the one of the Windows
+// toolchain's library (GCC 12) was seen to hang under load.
+class TStartLine {
+ public:
+  explicit TStartLine(int threads) : Waiting(threads) {}
+
+  void ArriveAndWait() {
+    std::unique_lock<std::mutex> lock(Mutex);
+    if (--Waiting == 0)
+      AllThere.notify_all();
+    else
+      AllThere.wait(lock, [this] { return Waiting == 0; });
+  }
+
+ private:
+  std::mutex Mutex;
+  std::condition_variable AllThere;
+  int Waiting;
+};
+
 TEST(ReentrantRWLock, TwoReadersUpgradingAtOnceBothGetTheExclusiveLock) {
   for (int round = 0; round < 50; ++round) {
     TReentrantRWLock lock;
-    std::barrier bothReading(2);
+    TStartLine bothReading(2);
     int shared = 0;  // written only under the exclusive lock
     auto upgrade = [&] {
       lock.LockRead();
-      bothReading.arrive_and_wait();
+      bothReading.ArriveAndWait();
       lock.LockWrite();
       ++shared;
       lock.LockRead();  // the writer may read too
@@ -97,13 +118,13 @@ TEST(ThreadObject, ThreadsRacingToTheFirstLockShareOneLock) {
   // With two locks made, two writers could be inside at once.
   for (int round = 0; round < 100; ++round) {
     TThreadObject holder;
-    std::barrier start(4);
+    TStartLine start(4);
     std::atomic<int> inside{0};
     std::atomic<int> overlap{0};
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
       threads.emplace_back([&] {
-        start.arrive_and_wait();
+        start.ArriveAndWait();
         holder.LockWrite();
         if (++inside > 1) ++overlap;
         std::this_thread::yield();
