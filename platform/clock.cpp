@@ -1,6 +1,7 @@
 #include "platform/clock.h"
 
 #include <atomic>
+#include <cmath>
 
 #include "platform/clock_source.h"
 
@@ -29,7 +30,48 @@ int64_t DaysFromCivilStart(int year, int month, int day) {
   return days;
 }
 
+// The date of a day count from 0001-01-01, proleptic Gregorian calendar.
+void CivilFromDays(int64_t days, TCalendarTime& out) {
+  int64_t n = days;  // days since 0001-01-01
+  const int64_t n400 = n / 146097;
+  n %= 146097;
+  int64_t n100 = n / 36524;
+  if (n100 == 4) n100 = 3;
+  n -= n100 * 36524;
+  const int64_t n4 = n / 1461;
+  n %= 1461;
+  int64_t n1 = n / 365;
+  if (n1 == 4) n1 = 3;
+  n -= n1 * 365;
+  out.Year = static_cast<int>(n400 * 400 + n100 * 100 + n4 * 4 + n1 + 1);
+  int month = 1;
+  for (;; ++month) {
+    static const int MonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const int length = MonthDays[month - 1] + (month == 2 && IsLeapYear(out.Year) ? 1 : 0);
+    if (n < length) break;
+    n -= length;
+  }
+  out.Month = month;
+  out.Day = static_cast<int>(n) + 1;
+}
+
 }  // namespace
+
+TCalendarTime DecodeCalendarTime(double dateTime) {
+  auto days = static_cast<int64_t>(dateTime);  // toward zero: the day, also before 1899-12-30
+  auto ms = static_cast<int64_t>(std::llround(std::fabs(dateTime - static_cast<double>(days)) * MsPerDay));
+  if (ms >= static_cast<int64_t>(MsPerDay)) {
+    ms -= static_cast<int64_t>(MsPerDay);
+    days += dateTime >= 0 ? 1 : -1;
+  }
+  TCalendarTime out;
+  CivilFromDays(days + 693593, out);
+  out.Hour = static_cast<int>(ms / 3600000);
+  out.Minute = static_cast<int>(ms / 60000 % 60);
+  out.Second = static_cast<int>(ms / 1000 % 60);
+  out.Millisecond = static_cast<int>(ms % 1000);
+  return out;
+}
 
 uint64_t TickCount64() {
   if (TManualClock* clock = ActiveManualClock.load(std::memory_order_acquire)) return clock->Tick();

@@ -22,6 +22,10 @@ struct TCalendarTime {
 // Days since 1899-12-30 of a valid calendar date and time (no range check here).
 double EncodeCalendarTime(const TCalendarTime& time);
 
+// The calendar date and time of days since 1899-12-30, to the nearest millisecond. Before
+// that day the integral part counts the days back and the fraction is still the time of day.
+TCalendarTime DecodeCalendarTime(double dateTime);
+
 // Widens a 32-bit millisecond counter that wraps after 49.7 days to 64 bits: every reading
 // lower than the previous one adds 2^32. Safe to call from several threads.
 class TTickWidener {

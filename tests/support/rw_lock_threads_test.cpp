@@ -11,6 +11,7 @@
 
 #include "support/rw_lock.h"
 #include "support/thread_object.h"
+#include "tests/common/start_line.h"
 
 namespace cjt {
 namespace {
@@ -19,25 +20,7 @@ namespace {
 // keeps a broken lock from hanging the run.
 constexpr auto DeadlockBound = std::chrono::seconds(30);
 
-// Lets a number of threads start together. Not std::barrier: the one of the Windows
-// toolchain's library (GCC 12) was seen to hang under load.
-class TStartLine {
- public:
-  explicit TStartLine(int threads) : Waiting(threads) {}
-
-  void ArriveAndWait() {
-    std::unique_lock<std::mutex> lock(Mutex);
-    if (--Waiting == 0)
-      AllThere.notify_all();
-    else
-      AllThere.wait(lock, [this] { return Waiting == 0; });
-  }
-
- private:
-  std::mutex Mutex;
-  std::condition_variable AllThere;
-  int Waiting;
-};
+using test_support::TStartLine;
 
 TEST(ReentrantRWLock, TwoReadersUpgradingAtOnceBothGetTheExclusiveLock) {
   for (int round = 0; round < 50; ++round) {

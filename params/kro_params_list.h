@@ -1,0 +1,114 @@
+// TkroParamsList: the ordered list of named values that crosses the library boundary in
+// every call. Names match case-insensitively through their keys; duplicates are allowed.
+// The same list holds tables as rows closed by row-marker items.
+//
+// Ranges: Start below 0 is 0; End -1 (or any value below 0 or at or beyond Count) means to
+// the end of the list, and End -2 means to the end of the current row.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "params/kro_params_list_item.h"
+#include "params/variant.h"
+
+namespace cjt {
+
+class IkroParamsListA;
+class IkroParamsListItemA;
+
+inline constexpr uint32_t ParamsListSignature = 0x0FDE2E4B;
+
+// Where a list object keeps its Signature word: after its class reference, item array,
+// Count and capacity. Hosts tell a list object from an interface reference by this word.
+inline constexpr size_t ParamsListSignatureOffset = 2 * sizeof(void*) + 2 * sizeof(int32_t);
+
+class TkroParamsList {
+ public:
+  TkroParamsList();
+  virtual ~TkroParamsList();
+  TkroParamsList(const TkroParamsList&) = delete;
+  TkroParamsList& operator=(const TkroParamsList&) = delete;
+
+  int32_t Count() const { return FCount; }
+  // The item at index, or null outside 0..Count-1.
+  TkroParamsListItem* Items(int32_t index) const;
+
+  int32_t IndexOf(std::string_view name, int32_t start = 0, int32_t end = -1) const;
+  TkroParamsListItem* FindItem(std::string_view name, int32_t start = 0, int32_t end = -1) const;
+  // The found item's value, or empty.
+  TVariant GetValue(std::string_view name, int32_t start = 0, int32_t end = -1) const;
+  TVariant GetValueDef(std::string_view name, const TVariant& defaultValue, int32_t start = 0, int32_t end = -1) const;
+
+  // Appends an item, or returns null when the name is empty after trimming codes 0-32.
+  TkroParamsListItem* Add(std::string_view name, const TVariant& value);
+  // As Add, at index 0..Count; raises "List index out of bounds (%d)" outside.
+  TkroParamsListItem* Insert(int32_t index, std::string_view name, const TVariant& value);
+  // Stores value into the item of that name, adding it first when missing and asked to;
+  // null when still missing.
+  TkroParamsListItem* SetValue(std::string_view name, const TVariant& value, bool addIfMissing);
+  // Value of / store into the item of that name; raises "Parameter is not defined" when
+  // missing.
+  TVariant ValueByName(std::string_view name) const;
+  TkroParamsListItem* SetValueByName(std::string_view name, const TVariant& value);
+
+  void Delete(int32_t index);
+  void Clear();
+
+  // Appends a copy of item (name, key, data type, state and value); null for an empty name.
+  virtual TkroParamsListItem* AddCopy(const TkroParamsListItem& item);
+  // Appends an item read from an item interface, without trimming or an empty-name test.
+  virtual TkroParamsListItem* AddFromItemIntf(IkroParamsListItemA* item);
+
+  bool AddList(const TkroParamsList* source);
+  bool AddListRange(const TkroParamsList* source, int32_t start, int32_t end);
+  // Appends items start..end of a list interface (end below 0: to its end); false when the
+  // interface is null.
+  bool AddFromIntf(IkroParamsListA* source, int32_t start, int32_t end);
+
+  // From start, the index of the first row marker or else of the last item; false when
+  // start is beyond the last item.
+  bool GetRowEnd(int32_t start, int32_t& endIndex, bool& isMarker) const;
+  void AddNewRow();
+  void AppendRows(const TkroParamsList* source);
+
+  uint32_t Signature() const { return FSignature; }
+  // Whether the word where a list object keeps its Signature holds 0x0FDE2E4B; object must
+  // be readable that far.
+  static bool CarriesSignature(const void* object);
+  const std::string& ID() const { return FID; }
+  int32_t Tag() const { return FTag; }
+  void SetTag(int32_t tag) { FTag = tag; }
+  TkroParamsListItemClass ItemClass() const { return FItemClass; }
+  void SetItemClass(TkroParamsListItemClass itemClass) { FItemClass = itemClass; }
+
+ protected:
+  TkroParamsListItem* InsertItem(int32_t index, std::unique_ptr<TkroParamsListItem> item);
+
+ private:
+  void Grow();
+  void CheckSignature() const;
+  // The index of the last item a range reaches.
+  int32_t RangeEnd(int32_t end) const;
+
+  // These four words come first, in this order (see ParamsListSignatureOffset).
+  std::unique_ptr<TkroParamsListItem*[]> FItems;
+  int32_t FCount = 0;
+  int32_t FCapacity = 0;
+  uint32_t FSignature = ParamsListSignature;
+  std::string FID;
+  int32_t FTag = 0;
+  TkroParamsListItemClass FItemClass;
+};
+
+// The standard list error of an index outside the list.
+class EListError : public std::out_of_range {
+ public:
+  using std::out_of_range::out_of_range;
+};
+
+}  // namespace cjt

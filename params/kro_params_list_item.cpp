@@ -1,0 +1,12 @@
+#include "params/kro_params_list_item.h"
+
+#include "platform/text_encoding.h"
+
+namespace cjt {
+
+TkroParamsListItem::TkroParamsListItem(std::string_view name, const TVariant& value)
+    : Name(name), Key(platform::AnsiLowerCase(name)), FValue(value) {
+  State = FValue.IsEmpty() || FValue.IsNull() ? 0 : ItemStateAssigned;
+}
+
+}  // namespace cjt

@@ -1,0 +1,126 @@
+// The COM-style interfaces through which a parameter list crosses the library boundary to
+// a host built separately. The order of the methods is the order of the slots in each
+// interface's method table and must never change; every method uses the COM calling
+// convention (stdcall on 32-bit x86). Variants are passed by value, out-values by address;
+// booleans are one byte.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/guid.h"
+#include "platform/ole_variant.h"
+
+#if defined(__i386__)
+#define CJT_COMCALL __attribute__((stdcall))
+#else
+#define CJT_COMCALL
+#endif
+
+namespace cjt {
+
+using platform::TGuid;
+using platform::THResult;
+using platform::TOleVariant;
+
+class TkroParamsList;
+class TkroParamsListWrap;
+
+inline constexpr THResult HrUnexpected = static_cast<THResult>(0x8000FFFF);
+inline constexpr THResult HrNoInterface = static_cast<THResult>(0x80004002);
+
+inline constexpr TGuid IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr TGuid IID_IkroParamsListA = {0x33316D29, 0x0F86, 0x41C4, {0x8D, 0xB4, 0x3F, 0xE9, 0x75, 0x61, 0x58, 0xB1}};
+inline constexpr TGuid IID_IkroParamsListW = {0x33316D29, 0x0F86, 0x41C4, {0x8D, 0xB4, 0x3F, 0xE9, 0x75, 0x61, 0x58, 0xB2}};
+inline constexpr TGuid IID_IkroParamsListItemA = {
+    0x33316D29, 0x0F86, 0x41C4, {0x8D, 0xB4, 0x3F, 0xE9, 0x75, 0x61, 0x58, 0xB4}};
+inline constexpr TGuid IID_IkroParamsListItemW = {
+    0x33316D29, 0x0F86, 0x41C4, {0x8D, 0xB4, 0x3F, 0xE9, 0x75, 0x61, 0x58, 0xB6}};
+
+// Slots 0-2.
+class IUnknownIntf {
+ public:
+  virtual THResult CJT_COMCALL QueryInterface(const TGuid& iid, void** object) = 0;
+  virtual uint32_t CJT_COMCALL AddRef() = 0;
+  virtual uint32_t CJT_COMCALL Release() = 0;
+};
+
+// Slots 3-13.
+class IkroParamsListItemA : public IUnknownIntf {
+ public:
+  virtual void CJT_COMCALL SetKey(const char* key) = 0;
+  virtual void CJT_COMCALL SetDataType(int32_t dataType) = 0;
+  virtual void CJT_COMCALL SetState(uint8_t state) = 0;
+  virtual const char* CJT_COMCALL GetKey() = 0;
+  virtual int32_t CJT_COMCALL GetDataType() = 0;
+  virtual uint8_t CJT_COMCALL GetState() = 0;
+  virtual THResult CJT_COMCALL SetValue(TOleVariant value) = 0;
+  virtual THResult CJT_COMCALL GetValue(TOleVariant* value) = 0;
+  virtual void CJT_COMCALL SetName(const char* name) = 0;
+  virtual const char* CJT_COMCALL GetName() = 0;
+  virtual bool CJT_COMCALL IsNewRow() = 0;
+};
+
+// Slots 14-17.
+class IkroParamsListItemW : public IkroParamsListItemA {
+ public:
+  virtual void CJT_COMCALL SetNameW(const char16_t* name) = 0;
+  virtual const char16_t* CJT_COMCALL GetNameW() = 0;
+  virtual THResult CJT_COMCALL SetValueW(TOleVariant value) = 0;
+  virtual THResult CJT_COMCALL GetValueW(TOleVariant* value) = 0;
+};
+
+// Slots 3-11, common to both list interfaces.
+class IkroParamsList_ : public IUnknownIntf {
+ public:
+  virtual int32_t CJT_COMCALL Count() = 0;
+  virtual uint32_t CJT_COMCALL GetSignature() = 0;
+  virtual int32_t CJT_COMCALL GetTag() = 0;
+  virtual void CJT_COMCALL SetTag(int32_t tag) = 0;
+  virtual void CJT_COMCALL Clear() = 0;
+  virtual void CJT_COMCALL Delete(int32_t index) = 0;
+  virtual bool CJT_COMCALL GetRowEnd(int32_t start, int32_t* endIndex, bool* isMarker) = 0;
+  virtual void CJT_COMCALL AddNewRow() = 0;
+  virtual void CJT_COMCALL AppendRows(TkroParamsListWrap* source) = 0;
+};
+
+// Slots 12-22 with zero-terminated 8-bit names.
+class IkroParamsListA : public IkroParamsList_ {
+ public:
+  virtual THResult CJT_COMCALL GetItem(int32_t index, IkroParamsListItemW** item) = 0;
+  virtual THResult CJT_COMCALL AddList(TkroParamsList* source, bool* done) = 0;
+  virtual THResult CJT_COMCALL AddListRange(TkroParamsList* source, int32_t start, int32_t end, bool* done) = 0;
+  virtual THResult CJT_COMCALL FindItem(const char* name, int32_t start, int32_t end, IkroParamsListItemW** item) = 0;
+  virtual THResult CJT_COMCALL IndexOf(const char* name, int32_t start, int32_t end, int32_t* index) = 0;
+  virtual THResult CJT_COMCALL GetValue(const char* name, int32_t start, int32_t end, TOleVariant* value) = 0;
+  virtual THResult CJT_COMCALL GetValueDef(const char* name, TOleVariant defaultValue, int32_t start, int32_t end,
+                                           TOleVariant* value) = 0;
+  virtual THResult CJT_COMCALL Add(const char* name, TOleVariant value, IkroParamsListItemW** item) = 0;
+  virtual THResult CJT_COMCALL Insert(int32_t index, const char* name, TOleVariant value,
+                                      IkroParamsListItemW** item) = 0;
+  virtual THResult CJT_COMCALL SetValue(const char* name, TOleVariant value, bool addIfMissing,
+                                        IkroParamsListItemW** item) = 0;
+  virtual THResult CJT_COMCALL AddItem(IkroParamsListItemA* source, IkroParamsListItemW** item) = 0;
+};
+
+// Slots 12-22 with zero-terminated UTF-16 names. A list wrapper object is addressed by its
+// IkroParamsListA reference.
+class IkroParamsListW : public IkroParamsList_ {
+ public:
+  virtual THResult CJT_COMCALL GetItem(int32_t index, IkroParamsListItemW** item) = 0;
+  virtual THResult CJT_COMCALL AddList(TkroParamsListWrap* source, bool* done) = 0;
+  virtual THResult CJT_COMCALL AddListRange(TkroParamsListWrap* source, int32_t start, int32_t end, bool* done) = 0;
+  virtual THResult CJT_COMCALL FindItem(const char16_t* name, int32_t start, int32_t end,
+                                        IkroParamsListItemW** item) = 0;
+  virtual THResult CJT_COMCALL IndexOf(const char16_t* name, int32_t start, int32_t end, int32_t* index) = 0;
+  virtual THResult CJT_COMCALL GetValue(const char16_t* name, int32_t start, int32_t end, TOleVariant* value) = 0;
+  virtual THResult CJT_COMCALL GetValueDef(const char16_t* name, TOleVariant defaultValue, int32_t start, int32_t end,
+                                           TOleVariant* value) = 0;
+  virtual THResult CJT_COMCALL Add(const char16_t* name, TOleVariant value, IkroParamsListItemW** item) = 0;
+  virtual THResult CJT_COMCALL Insert(int32_t index, const char16_t* name, TOleVariant value,
+                                      IkroParamsListItemW** item) = 0;
+  virtual THResult CJT_COMCALL SetValue(const char16_t* name, TOleVariant value, bool addIfMissing,
+                                        IkroParamsListItemW** item) = 0;
+  virtual THResult CJT_COMCALL AddItem(IkroParamsListItemW* source, IkroParamsListItemW** item) = 0;
+};
+
+}  // namespace cjt

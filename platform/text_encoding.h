@@ -1,0 +1,25 @@
+// 8-bit text of the system and UTF-16 text. The 8-bit text is the ANSI code page on Windows
+// and UTF-8 elsewhere.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace cjt::platform {
+
+std::u16string AnsiToWide(std::string_view text);
+std::string WideToAnsi(std::u16string_view text);
+
+// Lowercasing of 8-bit text by the system's locale (ASCII letters where the 8-bit text is
+// UTF-8, so that multi-byte characters stay intact).
+std::string AnsiLowerCase(std::string_view text);
+
+// UTF-8, whatever the system's 8-bit text is. Invalid sequences and lone surrogates become
+// U+FFFD.
+std::u16string Utf8ToWide(std::string_view text);
+std::string WideToUtf8(std::u16string_view text);
+
+// Length of a zero-terminated UTF-16 text.
+size_t WideLength(const char16_t* text);
+
+}  // namespace cjt::platform

@@ -1,0 +1,32 @@
+#include <windows.h>
+
+#include "platform/text_encoding.h"
+
+namespace cjt::platform {
+
+std::u16string AnsiToWide(std::string_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::u16string out(static_cast<size_t>(length), u'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), size, reinterpret_cast<wchar_t*>(out.data()), length);
+  return out;
+}
+
+std::string WideToAnsi(std::u16string_view text) {
+  if (text.empty()) return {};
+  const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+  const int size = static_cast<int>(text.size());
+  const int length = WideCharToMultiByte(CP_ACP, 0, wide, size, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide, size, out.data(), length, nullptr, nullptr);
+  return out;
+}
+
+std::string AnsiLowerCase(std::string_view text) {
+  std::string out(text);
+  if (!out.empty()) CharLowerBuffA(out.data(), static_cast<DWORD>(out.size()));
+  return out;
+}
+
+}  // namespace cjt::platform

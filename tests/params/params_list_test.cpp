@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "params/kro_params_list.h"
+#include "support/assertion.h"
+
+namespace cjt {
+namespace {
+
+using platform::VtBStr;
+using platform::VtSmallint;
+
+// The message of the error that work raises, or "" when it raises none.
+template <class TWork>
+std::string ErrorOf(TWork&& work) {
+  try {
+    work();
+  } catch (const std::exception& error) {
+    return error.what();
+  }
+  return "";
+}
+
+// A list of A, row marker, B.
+void FillTwoRows(TkroParamsList& list) {
+  list.Add("A", 1);
+  list.AddNewRow();
+  list.Add("B", 2);
+}
+
+TEST(ParamsList, NewListHasSignatureAndAFreshRegistryFormId) {
+  TkroParamsList first, second;
+  EXPECT_EQ(first.Signature(), 0x0FDE2E4Bu);
+  ASSERT_EQ(first.ID().size(), 38u);
+  EXPECT_EQ(first.ID().front(), '{');
+  EXPECT_EQ(first.ID().back(), '}');
+  EXPECT_EQ(first.ID()[9], '-');
+  EXPECT_NE(first.ID(), second.ID());
+  EXPECT_EQ(first.Tag(), 0);
+}
+
+TEST(ParamsList, AddKeepsTheUntrimmedNameAndRefusesBlankNames) {
+  TkroParamsList list;
+  EXPECT_EQ(list.Add("  \t", 1), nullptr);
+  EXPECT_EQ(list.Add("", 1), nullptr);
+  EXPECT_EQ(list.Count(), 0);
+
+  TkroParamsListItem* rate = list.Add(" Rate ", 5);
+  ASSERT_NE(rate, nullptr);
+  EXPECT_EQ(rate->Name, " Rate ");
+  EXPECT_EQ(rate->State, 2);
+  EXPECT_EQ(list.FindItem(" rATE "), rate);
+  EXPECT_EQ(list.FindItem("Rate"), nullptr);
+}
+
+TEST(ParamsList, DuplicatesAreFoundInOrderFromTheStart) {
+  TkroParamsList list;
+  list.Add("X", 1);
+  list.Add("X", 2);
+  EXPECT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.IndexOf("x", 0, -1), 0);
+  EXPECT_EQ(list.IndexOf("x", 1, -1), 1);
+  EXPECT_EQ(list.IndexOf("x", 2, -1), -1);
+  EXPECT_EQ(list.IndexOf("x", -5, 0), 0);
+  EXPECT_EQ(list.IndexOf("x", 1, 0), -1);
+}
+
+TEST(ParamsList, RangeEndMinusTwoStopsAtTheRowMarker) {
+  TkroParamsList list;
+  FillTwoRows(list);
+  EXPECT_EQ(list.IndexOf("b", 0, -2), -1);
+  EXPECT_EQ(list.IndexOf("b", 0, -1), 2);
+  EXPECT_EQ(list.IndexOf("b", 2, -2), 2);
+  EXPECT_EQ(list.IndexOf("$new_row$", 0, -2), 1);  // a marker that matches is found
+  EXPECT_EQ(list.GetValue("b", 0, -2).Type(), platform::VtEmpty);
+  EXPECT_EQ(list.GetValueDef("b", 9, 0, -2).AsInteger(), 9);
+  EXPECT_EQ(list.GetValueDef("b", 9).AsInteger(), 2);
+}
+
+TEST(ParamsList, RowEndWalksTheTable) {
+  TkroParamsList list;
+  FillTwoRows(list);
+  int32_t end = -7;
+  bool marker = false;
+  EXPECT_TRUE(list.GetRowEnd(0, end, marker));
+  EXPECT_EQ(end, 1);
+  EXPECT_TRUE(marker);
+  EXPECT_TRUE(list.GetRowEnd(2, end, marker));
+  EXPECT_EQ(end, 2);
+  EXPECT_FALSE(marker);
+  EXPECT_FALSE(list.GetRowEnd(3, end, marker));
+  EXPECT_TRUE(list.GetRowEnd(-4, end, marker));
+  EXPECT_EQ(end, 1);
+
+  TkroParamsList empty;
+  EXPECT_FALSE(empty.GetRowEnd(0, end, marker));
+}
+
+TEST(ParamsList, RowMarkersAreAddedOnlyWhereARowIsOpen) {
+  TkroParamsList list;
+  list.AddNewRow();
+  list.AddNewRow();
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.Items(0)->Name, "$NEW_ROW$");
+  EXPECT_EQ(list.Items(0)->DataType, 0xFF01);
+  EXPECT_TRUE(list.Items(0)->IsNewRow());
+  EXPECT_TRUE(list.Items(0)->Value().IsNull());
+
+  TkroParamsList empty;
+  list.AppendRows(&empty);
+  EXPECT_EQ(list.Count(), 1);
+
+  TkroParamsList row;
+  row.Add("V", 1);
+  list.AppendRows(&row);  // the row gets its marker
+  EXPECT_EQ(list.Count(), 3);
+  EXPECT_TRUE(list.Items(2)->IsNewRow());
+  list.AppendRows(&list);  // a closed table keeps its markers, adds none
+  EXPECT_EQ(list.Count(), 6);
+  EXPECT_TRUE(list.Items(5)->IsNewRow());
+
+  TkroParamsList fresh;
+  fresh.AppendRows(nullptr);
+  EXPECT_EQ(fresh.Count(), 1);
+}
+
+TEST(ParamsList, NumbersKeepTheirTypeAndTextBecomesWideStrings) {
+  TkroParamsList list;
+  list.Add("small", int16_t{7});
+  list.Add("byte", uint8_t{200});
+  list.Add("big", int64_t{-5000000000});
+  list.Add("text", std::string("Heat \xC3\xA4"));
+  EXPECT_EQ(list.GetValue("small").Type(), VtSmallint);
+  EXPECT_EQ(list.GetValue("small").AsInteger(), 7);
+  EXPECT_EQ(list.GetValue("byte").Type(), platform::VtByte);
+  EXPECT_EQ(list.GetValue("big").AsInt64(), -5000000000);
+  EXPECT_EQ(list.GetValue("text").Type(), VtBStr);
+  EXPECT_EQ(list.GetValue("text").AsString(), "Heat \xC3\xA4");
+  EXPECT_EQ(list.SetValue("text", int16_t{3}, false)->Value().Type(), VtSmallint);
+}
+
+TEST(ParamsList, SetValueAddsOnlyWhenAsked) {
+  TkroParamsList list;
+  EXPECT_EQ(list.SetValue("A", 1, false), nullptr);
+  EXPECT_EQ(list.Count(), 0);
+  TkroParamsListItem* item = list.SetValue("A", 1, true);
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->Value().AsInteger(), 1);
+  EXPECT_EQ(list.SetValue("a", 2, true), item);
+  EXPECT_EQ(list.Count(), 1);
+  EXPECT_EQ(list.SetValue(" ", 2, true), nullptr);
+}
+
+TEST(ParamsList, ByNameAccessOfAMissingNameFailsAndChangesNothing) {
+  TkroParamsList list;
+  list.Add("A", 1);
+  EXPECT_EQ(list.ValueByName("a").AsInteger(), 1);
+  EXPECT_EQ(list.SetValueByName("A", 5)->Value().AsInteger(), 5);
+  const std::string error = ErrorOf([&] { list.ValueByName("B"); });
+  EXPECT_EQ(error.rfind("Parameter is not defined (kroParamLst, line ", 0), 0u) << error;
+  EXPECT_THROW(list.SetValueByName("B", 1), EAssertionFailed);
+  EXPECT_EQ(list.Count(), 1);
+}
+
+TEST(ParamsList, InsertAndDeleteRespectTheBounds) {
+  TkroParamsList list;
+  list.Add("B", 2);
+  list.Insert(0, "A", 1);
+  list.Insert(2, "C", 3);
+  EXPECT_EQ(list.Items(0)->Name, "A");
+  EXPECT_EQ(list.Items(2)->Name, "C");
+  EXPECT_EQ(ErrorOf([&] { list.Insert(4, "D", 4); }), "List index out of bounds (4)");
+  EXPECT_EQ(ErrorOf([&] { list.Insert(-1, "D", 4); }), "List index out of bounds (-1)");
+
+  list.Delete(3);  // at Count: nothing
+  EXPECT_EQ(list.Count(), 3);
+  const std::string error = ErrorOf([&] { list.Delete(-1); });
+  EXPECT_EQ(error.rfind("Assertion failure (kroParamLst, line ", 0), 0u) << error;
+  list.Delete(1);
+  EXPECT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.Items(1)->Name, "C");
+  EXPECT_EQ(list.Items(2), nullptr);
+  EXPECT_EQ(list.Items(-1), nullptr);
+}
+
+TEST(ParamsList, ManyItemsStayInOrderAsTheArrayGrows) {
+  TkroParamsList list;
+  for (int i = 0; i < 1000; ++i) list.Insert(i / 2, "N" + std::to_string(i), i);
+  ASSERT_EQ(list.Count(), 1000);
+  EXPECT_EQ(list.IndexOf("n999"), 499);
+  list.Clear();
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(list.IndexOf("n1"), -1);
+}
+
+TEST(ParamsList, CopiesTakeKeyDataTypeAndStateAlong) {
+  TkroParamsList source;
+  TkroParamsListItem* original = source.Add("Flow", 1.5);
+  original->Key = "special";
+  original->DataType = 5;
+  original->State = 7;
+  source.Add("Temp", 20);
+  source.Add("Power", 3);
+
+  TkroParamsList target;
+  EXPECT_TRUE(target.AddList(&source));
+  ASSERT_EQ(target.Count(), 3);
+  EXPECT_EQ(target.Items(0)->Key, "special");
+  EXPECT_EQ(target.Items(0)->DataType, 5);
+  EXPECT_EQ(target.Items(0)->State, 7);
+  EXPECT_EQ(target.IndexOf("special"), 0);
+
+  TkroParamsList range;
+  EXPECT_TRUE(range.AddListRange(&source, 1, 99));
+  EXPECT_EQ(range.Count(), 2);
+  EXPECT_TRUE(range.AddListRange(&source, 2, 1));
+  EXPECT_EQ(range.Count(), 2);
+  EXPECT_TRUE(range.AddListRange(&source, -3, 0));
+  EXPECT_EQ(range.Count(), 3);
+
+  TkroParamsList empty;
+  EXPECT_FALSE(range.AddList(&empty));
+  EXPECT_FALSE(range.AddList(nullptr));
+  EXPECT_FALSE(range.AddListRange(nullptr, 0, -1));
+
+  EXPECT_TRUE(source.AddList(&source));  // each item copied once
+  EXPECT_EQ(source.Count(), 6);
+}
+
+struct TTaggedItem : TkroParamsListItem {
+  using TkroParamsListItem::TkroParamsListItem;
+  int Extra = 42;
+};
+
+TEST(ParamsList, ItemsAreMadeOfTheListsItemClass) {
+  TkroParamsList list;
+  list.SetItemClass(&CreateParamsListItem<TTaggedItem>);
+  auto* item = dynamic_cast<TTaggedItem*>(list.Add("A", 1));
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(item->Extra, 42);
+}
+
+TEST(ParamsListItem, StateTellsWhetherAValueWasGivenAtCreation) {
+  EXPECT_EQ(TkroParamsListItem("A", TVariant()).State, 0);
+  EXPECT_EQ(TkroParamsListItem("A", TVariant::Null()).State, 0);
+  EXPECT_EQ(TkroParamsListItem("A", 0).State, 2);
+  EXPECT_EQ(TkroParamsListItem("MiXed", 0).Key, "mixed");
+}
+
+}  // namespace
+}  // namespace cjt
