@@ -168,9 +168,7 @@ TkroParamsListItem* TkroParamsList::AddFromItemIntf(IkroParamsListItemA* source)
   return item;
 }
 
-bool TkroParamsList::AddList(const TkroParamsList* source) {
-  return source != nullptr && AddListRange(source, 0, -1);
-}
+bool TkroParamsList::AddList(const TkroParamsList* source) { return source != nullptr && AddListRange(source, 0, -1); }
 
 bool TkroParamsList::AddListRange(const TkroParamsList* source, int32_t start, int32_t end) {
   if (source == nullptr) return false;

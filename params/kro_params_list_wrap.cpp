@@ -1,10 +1,6 @@
 #include "params/kro_params_list_wrap.h"
 
-#include <type_traits>
-#include <utility>
-
 #include "params/intf_guard.h"
-#include "params/intf_ref.h"
 #include "params/kro_params_list_item_wrap.h"
 #include "params/ole_check.h"
 #include "platform/message_box.h"
@@ -16,30 +12,26 @@ namespace {
 
 std::atomic<TkroParamsListWrap::TWarningHandler> WarningHandler{nullptr};
 
-std::string AnsiName(const char* name) { return name ? name : ""; }
-std::string AnsiName(const char16_t* name) { return name ? platform::WideToAnsi(name) : std::string(); }
-
-// Incoming text in variants: the 8-bit interface reads 0x0100 as 8-bit text, the UTF-16
-// interface reads it as UTF-16 text.
-template <class TChar>
-constexpr TTextConvention ConventionOf = std::is_same_v<TChar, char> ? TTextConvention::Ansi : TTextConvention::Wide;
-
 IkroParamsListItemW*& ClearedItemOut(IkroParamsListItemW** item) { return OutParam(item) = nullptr; }
 
 // Name and value of an item interface, read through its 8-bit or its UTF-16 methods.
-std::pair<std::string, TVariant> NameAndValue(IkroParamsListItemA* source) {
+std::pair<std::string, TVariant> NameAndValue(IkroParamsListItemA* source, TTextConvention convention) {
   TVariant raw;
+  if (convention == TTextConvention::Wide) {
+    auto* wide = static_cast<IkroParamsListItemW*>(&OutParam(source));
+    OleCheck(wide->GetValueW(raw.Receive()));
+    return {TNameArg(wide->GetNameW()).Text(), TVariant::FromIncoming(raw.Raw(), convention)};
+  }
   OleCheck(OutParam(source).GetValue(raw.Receive()));
-  return {AnsiName(source->GetName()), TVariant::FromIncoming(raw.Raw(), TTextConvention::Ansi)};
-}
-
-std::pair<std::string, TVariant> NameAndValue(IkroParamsListItemW* source) {
-  TVariant raw;
-  OleCheck(OutParam(source).GetValueW(raw.Receive()));
-  return {AnsiName(source->GetNameW()), TVariant::FromIncoming(raw.Raw(), TTextConvention::Wide)};
+  return {TNameArg(source->GetName()).Text(), TVariant::FromIncoming(raw.Raw(), convention)};
 }
 
 }  // namespace
+
+std::string TNameArg::Text() const {
+  if (Ansi != nullptr) return Ansi;
+  return Wide != nullptr ? platform::WideToAnsi(Wide) : std::string();
+}
 
 TkroParamsListWrap::TkroParamsListWrap() : TkroParamsListWrap(nullptr, false) {}
 
@@ -119,10 +111,10 @@ void TkroParamsListWrap::AddNewRow() {
 }
 
 void TkroParamsListWrap::AppendRows(TkroParamsListWrap* source) {
-  Guarded([&] { FList->AppendRows(source ? source->FList : nullptr); });
+  Guarded([&] { FList->AppendRows(ListOf(source)); });
 }
 
-THResult TkroParamsListWrap::GetItem(int32_t index, IkroParamsListItemW** item) {
+THResult TkroParamsListWrap::GetItemAt(int32_t index, IkroParamsListItemW** item) {
   return StatusOf([&] { ClearedItemOut(item) = TkroParamsListItemWrap::NewReference(FList->Items(index)); });
 }
 
@@ -134,140 +126,51 @@ THResult TkroParamsListWrap::AddListRangeOf(TkroParamsList* source, int32_t star
   });
 }
 
-template <class TChar>
-THResult TkroParamsListWrap::FindItemAs(const TChar* name, int32_t start, int32_t end, IkroParamsListItemW** item) {
-  return StatusOf([&] {
-    ClearedItemOut(item) = TkroParamsListItemWrap::NewReference(FList->FindItem(AnsiName(name), start, end));
-  });
+THResult TkroParamsListWrap::FindItemAs(TNameArg name, int32_t start, int32_t end, IkroParamsListItemW** item) {
+  return StatusOf(
+      [&] { ClearedItemOut(item) = TkroParamsListItemWrap::NewReference(FList->FindItem(name.Text(), start, end)); });
 }
 
-template <class TChar>
-THResult TkroParamsListWrap::IndexOfAs(const TChar* name, int32_t start, int32_t end, int32_t* index) {
-  return StatusOf([&] { OutParam(index) = FList->IndexOf(AnsiName(name), start, end); });
+THResult TkroParamsListWrap::IndexOfAs(TNameArg name, int32_t start, int32_t end, int32_t* index) {
+  return StatusOf([&] { OutParam(index) = FList->IndexOf(name.Text(), start, end); });
 }
 
-// GetValue without a default gives empty for a missing name.
-template <class TChar>
-THResult TkroParamsListWrap::GetValueAs(const TChar* name, int32_t start, int32_t end,
-                                        const TOleVariant* defaultValue, TOleVariant* value) {
+// Without a default, a missing name gives empty.
+THResult TkroParamsListWrap::GetValueAs(TNameArg name, int32_t start, int32_t end, const TOleVariant* defaultValue,
+                                        TOleVariant* value) {
   return StatusOf([&] {
     platform::VariantInit(&OutParam(value));
     const TVariant fallback = defaultValue ? TVariant::CopyOf(*defaultValue) : TVariant();
-    FList->GetValueDef(AnsiName(name), fallback, start, end).CopyTo(value);
+    FList->GetValueDef(name.Text(), fallback, start, end).CopyTo(value);
   });
 }
 
-template <class TChar>
-THResult TkroParamsListWrap::InsertAs(int32_t index, const TChar* name, const TOleVariant& value,
-                                      IkroParamsListItemW** item) {
+THResult TkroParamsListWrap::InsertAs(std::optional<int32_t> index, TNameArg name, const TOleVariant& value,
+                                      TTextConvention convention, IkroParamsListItemW** item) {
   return StatusOf([&] {
     ClearedItemOut(item);
-    TkroParamsListItem* added = FList->Insert(index, AnsiName(name), TVariant::FromIncoming(value, ConventionOf<TChar>));
+    const TVariant stored = TVariant::FromIncoming(value, convention);
+    TkroParamsListItem* added = FList->Insert(index.value_or(FList->Count()), name.Text(), stored);
     *item = TkroParamsListItemWrap::NewReference(added);
   });
 }
 
-template <class TChar>
-THResult TkroParamsListWrap::SetValueAs(const TChar* name, const TOleVariant& value, bool addIfMissing,
-                                        IkroParamsListItemW** item) {
+THResult TkroParamsListWrap::SetValueAs(TNameArg name, const TOleVariant& value, TTextConvention convention,
+                                        bool addIfMissing, IkroParamsListItemW** item) {
   return StatusOf([&] {
     ClearedItemOut(item);
-    const TVariant stored = TVariant::FromIncoming(value, ConventionOf<TChar>);
-    *item = TkroParamsListItemWrap::NewReference(FList->SetValue(AnsiName(name), stored, addIfMissing));
+    const TVariant stored = TVariant::FromIncoming(value, convention);
+    *item = TkroParamsListItemWrap::NewReference(FList->SetValue(name.Text(), stored, addIfMissing));
   });
 }
 
-template <class TItemIntf>
-THResult TkroParamsListWrap::AddItemAs(TItemIntf* source, IkroParamsListItemW** item) {
+THResult TkroParamsListWrap::AddItemAs(IkroParamsListItemA* source, TTextConvention convention,
+                                       IkroParamsListItemW** item) {
   return StatusOf([&] {
     ClearedItemOut(item);
-    auto [name, value] = NameAndValue(source);
+    auto [name, value] = NameAndValue(source, convention);
     *item = TkroParamsListItemWrap::NewReference(FList->Add(name, value));
   });
-}
-
-THResult TkroParamsListWrap::AddList(TkroParamsList* source, bool* done) {
-  return AddListRangeOf(source, 0, -1, true, done);
-}
-
-THResult TkroParamsListWrap::AddListRange(TkroParamsList* source, int32_t start, int32_t end, bool* done) {
-  return AddListRangeOf(source, start, end, false, done);
-}
-
-THResult TkroParamsListWrap::AddList(TkroParamsListWrap* source, bool* done) {
-  return AddListRangeOf(source ? source->FList : nullptr, 0, -1, true, done);
-}
-
-THResult TkroParamsListWrap::AddListRange(TkroParamsListWrap* source, int32_t start, int32_t end, bool* done) {
-  return AddListRangeOf(source ? source->FList : nullptr, start, end, false, done);
-}
-
-THResult TkroParamsListWrap::FindItem(const char* name, int32_t start, int32_t end, IkroParamsListItemW** item) {
-  return FindItemAs(name, start, end, item);
-}
-
-THResult TkroParamsListWrap::IndexOf(const char* name, int32_t start, int32_t end, int32_t* index) {
-  return IndexOfAs(name, start, end, index);
-}
-
-THResult TkroParamsListWrap::GetValue(const char* name, int32_t start, int32_t end, TOleVariant* value) {
-  return GetValueAs(name, start, end, nullptr, value);
-}
-
-THResult TkroParamsListWrap::GetValueDef(const char* name, TOleVariant defaultValue, int32_t start, int32_t end,
-                                         TOleVariant* value) {
-  return GetValueAs(name, start, end, &defaultValue, value);
-}
-
-THResult TkroParamsListWrap::Add(const char* name, TOleVariant value, IkroParamsListItemW** item) {
-  return InsertAs(FList->Count(), name, value, item);
-}
-
-THResult TkroParamsListWrap::Insert(int32_t index, const char* name, TOleVariant value, IkroParamsListItemW** item) {
-  return InsertAs(index, name, value, item);
-}
-
-THResult TkroParamsListWrap::SetValue(const char* name, TOleVariant value, bool addIfMissing,
-                                      IkroParamsListItemW** item) {
-  return SetValueAs(name, value, addIfMissing, item);
-}
-
-THResult TkroParamsListWrap::FindItem(const char16_t* name, int32_t start, int32_t end, IkroParamsListItemW** item) {
-  return FindItemAs(name, start, end, item);
-}
-
-THResult TkroParamsListWrap::IndexOf(const char16_t* name, int32_t start, int32_t end, int32_t* index) {
-  return IndexOfAs(name, start, end, index);
-}
-
-THResult TkroParamsListWrap::GetValue(const char16_t* name, int32_t start, int32_t end, TOleVariant* value) {
-  return GetValueAs(name, start, end, nullptr, value);
-}
-
-THResult TkroParamsListWrap::GetValueDef(const char16_t* name, TOleVariant defaultValue, int32_t start, int32_t end,
-                                         TOleVariant* value) {
-  return GetValueAs(name, start, end, &defaultValue, value);
-}
-
-THResult TkroParamsListWrap::Add(const char16_t* name, TOleVariant value, IkroParamsListItemW** item) {
-  return InsertAs(FList->Count(), name, value, item);
-}
-
-THResult TkroParamsListWrap::Insert(int32_t index, const char16_t* name, TOleVariant value, IkroParamsListItemW** item) {
-  return InsertAs(index, name, value, item);
-}
-
-THResult TkroParamsListWrap::SetValue(const char16_t* name, TOleVariant value, bool addIfMissing,
-                                      IkroParamsListItemW** item) {
-  return SetValueAs(name, value, addIfMissing, item);
-}
-
-THResult TkroParamsListWrap::AddItem(IkroParamsListItemA* source, IkroParamsListItemW** item) {
-  return AddItemAs(source, item);
-}
-
-THResult TkroParamsListWrap::AddItem(IkroParamsListItemW* source, IkroParamsListItemW** item) {
-  return AddItemAs(source, item);
 }
 
 }  // namespace cjt

@@ -8,13 +8,16 @@
 #pragma once
 
 #include <atomic>
+#include <optional>
 
 #include "params/kro_params_list.h"
+#include "params/list_intf_impl.h"
 #include "params/params_list_intf.h"
 
 namespace cjt {
 
-class TkroParamsListWrap final : public IkroParamsListA, public IkroParamsListW {
+class TkroParamsListWrap final : public TListIntfImpl<TkroParamsListWrap, IkroParamsListA>,
+                                 public TListIntfImpl<TkroParamsListWrap, IkroParamsListW> {
  public:
   // Makes and owns its own list.
   TkroParamsListWrap();
@@ -41,7 +44,7 @@ class TkroParamsListWrap final : public IkroParamsListA, public IkroParamsListW 
   uint32_t CJT_COMCALL AddRef() override;
   uint32_t CJT_COMCALL Release() override;
 
-  // Common slots 3-11.
+  // Slots 3-11, shared by both list interfaces.
   int32_t CJT_COMCALL Count() override;
   uint32_t CJT_COMCALL GetSignature() override;
   int32_t CJT_COMCALL GetTag() override;
@@ -52,55 +55,24 @@ class TkroParamsListWrap final : public IkroParamsListA, public IkroParamsListW 
   void CJT_COMCALL AddNewRow() override;
   void CJT_COMCALL AppendRows(TkroParamsListWrap* source) override;
 
-  // GetItem is the same in both.
-  THResult CJT_COMCALL GetItem(int32_t index, IkroParamsListItemW** item) override;
-
-  // IkroParamsListA slots 13-22.
-  THResult CJT_COMCALL AddList(TkroParamsList* source, bool* done) override;
-  THResult CJT_COMCALL AddListRange(TkroParamsList* source, int32_t start, int32_t end, bool* done) override;
-  THResult CJT_COMCALL FindItem(const char* name, int32_t start, int32_t end, IkroParamsListItemW** item) override;
-  THResult CJT_COMCALL IndexOf(const char* name, int32_t start, int32_t end, int32_t* index) override;
-  THResult CJT_COMCALL GetValue(const char* name, int32_t start, int32_t end, TOleVariant* value) override;
-  THResult CJT_COMCALL GetValueDef(const char* name, TOleVariant defaultValue, int32_t start, int32_t end,
-                                   TOleVariant* value) override;
-  THResult CJT_COMCALL Add(const char* name, TOleVariant value, IkroParamsListItemW** item) override;
-  THResult CJT_COMCALL Insert(int32_t index, const char* name, TOleVariant value, IkroParamsListItemW** item) override;
-  THResult CJT_COMCALL SetValue(const char* name, TOleVariant value, bool addIfMissing,
-                                IkroParamsListItemW** item) override;
-  THResult CJT_COMCALL AddItem(IkroParamsListItemA* source, IkroParamsListItemW** item) override;
-
-  // IkroParamsListW slots 13-22.
-  THResult CJT_COMCALL AddList(TkroParamsListWrap* source, bool* done) override;
-  THResult CJT_COMCALL AddListRange(TkroParamsListWrap* source, int32_t start, int32_t end, bool* done) override;
-  THResult CJT_COMCALL FindItem(const char16_t* name, int32_t start, int32_t end, IkroParamsListItemW** item) override;
-  THResult CJT_COMCALL IndexOf(const char16_t* name, int32_t start, int32_t end, int32_t* index) override;
-  THResult CJT_COMCALL GetValue(const char16_t* name, int32_t start, int32_t end, TOleVariant* value) override;
-  THResult CJT_COMCALL GetValueDef(const char16_t* name, TOleVariant defaultValue, int32_t start, int32_t end,
-                                   TOleVariant* value) override;
-  THResult CJT_COMCALL Add(const char16_t* name, TOleVariant value, IkroParamsListItemW** item) override;
-  THResult CJT_COMCALL Insert(int32_t index, const char16_t* name, TOleVariant value,
-                              IkroParamsListItemW** item) override;
-  THResult CJT_COMCALL SetValue(const char16_t* name, TOleVariant value, bool addIfMissing,
-                                IkroParamsListItemW** item) override;
-  THResult CJT_COMCALL AddItem(IkroParamsListItemW* source, IkroParamsListItemW** item) override;
-
  private:
-  // The operations behind both list interfaces; TChar is char for 8-bit names and
-  // char16_t for UTF-16 names.
-  template <class TChar>
-  THResult FindItemAs(const TChar* name, int32_t start, int32_t end, IkroParamsListItemW** item);
-  template <class TChar>
-  THResult IndexOfAs(const TChar* name, int32_t start, int32_t end, int32_t* index);
-  template <class TChar>
-  THResult GetValueAs(const TChar* name, int32_t start, int32_t end, const TOleVariant* defaultValue,
-                      TOleVariant* value);
-  template <class TChar>
-  THResult InsertAs(int32_t index, const TChar* name, const TOleVariant& value, IkroParamsListItemW** item);
-  template <class TChar>
-  THResult SetValueAs(const TChar* name, const TOleVariant& value, bool addIfMissing, IkroParamsListItemW** item);
-  template <class TItemIntf>
-  THResult AddItemAs(TItemIntf* source, IkroParamsListItemW** item);
+  template <class, class>
+  friend class TListIntfImpl;
+
+  // The operations behind slots 12-22 of both interfaces.
+  static TkroParamsList* ListOf(TkroParamsList* list) { return list; }
+  static TkroParamsList* ListOf(TkroParamsListWrap* wrap) { return wrap ? wrap->FList : nullptr; }
+  THResult GetItemAt(int32_t index, IkroParamsListItemW** item);
   THResult AddListRangeOf(TkroParamsList* source, int32_t start, int32_t end, bool whole, bool* done);
+  THResult FindItemAs(TNameArg name, int32_t start, int32_t end, IkroParamsListItemW** item);
+  THResult IndexOfAs(TNameArg name, int32_t start, int32_t end, int32_t* index);
+  THResult GetValueAs(TNameArg name, int32_t start, int32_t end, const TOleVariant* defaultValue, TOleVariant* value);
+  // No index appends.
+  THResult InsertAs(std::optional<int32_t> index, TNameArg name, const TOleVariant& value, TTextConvention convention,
+                    IkroParamsListItemW** item);
+  THResult SetValueAs(TNameArg name, const TOleVariant& value, TTextConvention convention, bool addIfMissing,
+                      IkroParamsListItemW** item);
+  THResult AddItemAs(IkroParamsListItemA* source, TTextConvention convention, IkroParamsListItemW** item);
 
   // The first words after the two method-table pointers. A host tells a list object from an
   // interface reference by the word where a list object keeps its Signature; these zero

@@ -29,8 +29,10 @@ inline constexpr THResult HrUnexpected = static_cast<THResult>(0x8000FFFF);
 inline constexpr THResult HrNoInterface = static_cast<THResult>(0x80004002);
 
 inline constexpr TGuid IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-inline constexpr TGuid IID_IkroParamsListA = {0x33316D29, 0x0F86, 0x41C4, {0x8D, 0xB4, 0x3F, 0xE9, 0x75, 0x61, 0x58, 0xB1}};
-inline constexpr TGuid IID_IkroParamsListW = {0x33316D29, 0x0F86, 0x41C4, {0x8D, 0xB4, 0x3F, 0xE9, 0x75, 0x61, 0x58, 0xB2}};
+inline constexpr TGuid IID_IkroParamsListA = {
+    0x33316D29, 0x0F86, 0x41C4, {0x8D, 0xB4, 0x3F, 0xE9, 0x75, 0x61, 0x58, 0xB1}};
+inline constexpr TGuid IID_IkroParamsListW = {
+    0x33316D29, 0x0F86, 0x41C4, {0x8D, 0xB4, 0x3F, 0xE9, 0x75, 0x61, 0x58, 0xB2}};
 inline constexpr TGuid IID_IkroParamsListItemA = {
     0x33316D29, 0x0F86, 0x41C4, {0x8D, 0xB4, 0x3F, 0xE9, 0x75, 0x61, 0x58, 0xB4}};
 inline constexpr TGuid IID_IkroParamsListItemW = {
@@ -83,44 +85,37 @@ class IkroParamsList_ : public IUnknownIntf {
   virtual void CJT_COMCALL AppendRows(TkroParamsListWrap* source) = 0;
 };
 
-// Slots 12-22 with zero-terminated 8-bit names.
-class IkroParamsListA : public IkroParamsList_ {
+// Slots 12-22, the same in both list interfaces but for the type of the names (TChar) and
+// of the sources that AddList, AddListRange and AddItem take.
+template <class TChar, class TListSource, class TItemSource>
+class IkroParamsListT : public IkroParamsList_ {
  public:
+  using TNameChar = TChar;
+  using TListSourceType = TListSource;
+  using TItemSourceType = TItemSource;
+
   virtual THResult CJT_COMCALL GetItem(int32_t index, IkroParamsListItemW** item) = 0;
-  virtual THResult CJT_COMCALL AddList(TkroParamsList* source, bool* done) = 0;
-  virtual THResult CJT_COMCALL AddListRange(TkroParamsList* source, int32_t start, int32_t end, bool* done) = 0;
-  virtual THResult CJT_COMCALL FindItem(const char* name, int32_t start, int32_t end, IkroParamsListItemW** item) = 0;
-  virtual THResult CJT_COMCALL IndexOf(const char* name, int32_t start, int32_t end, int32_t* index) = 0;
-  virtual THResult CJT_COMCALL GetValue(const char* name, int32_t start, int32_t end, TOleVariant* value) = 0;
-  virtual THResult CJT_COMCALL GetValueDef(const char* name, TOleVariant defaultValue, int32_t start, int32_t end,
+  virtual THResult CJT_COMCALL AddList(TListSource* source, bool* done) = 0;
+  virtual THResult CJT_COMCALL AddListRange(TListSource* source, int32_t start, int32_t end, bool* done) = 0;
+  virtual THResult CJT_COMCALL FindItem(const TChar* name, int32_t start, int32_t end, IkroParamsListItemW** item) = 0;
+  virtual THResult CJT_COMCALL IndexOf(const TChar* name, int32_t start, int32_t end, int32_t* index) = 0;
+  virtual THResult CJT_COMCALL GetValue(const TChar* name, int32_t start, int32_t end, TOleVariant* value) = 0;
+  virtual THResult CJT_COMCALL GetValueDef(const TChar* name, TOleVariant defaultValue, int32_t start, int32_t end,
                                            TOleVariant* value) = 0;
-  virtual THResult CJT_COMCALL Add(const char* name, TOleVariant value, IkroParamsListItemW** item) = 0;
-  virtual THResult CJT_COMCALL Insert(int32_t index, const char* name, TOleVariant value,
+  virtual THResult CJT_COMCALL Add(const TChar* name, TOleVariant value, IkroParamsListItemW** item) = 0;
+  virtual THResult CJT_COMCALL Insert(int32_t index, const TChar* name, TOleVariant value,
                                       IkroParamsListItemW** item) = 0;
-  virtual THResult CJT_COMCALL SetValue(const char* name, TOleVariant value, bool addIfMissing,
+  virtual THResult CJT_COMCALL SetValue(const TChar* name, TOleVariant value, bool addIfMissing,
                                         IkroParamsListItemW** item) = 0;
-  virtual THResult CJT_COMCALL AddItem(IkroParamsListItemA* source, IkroParamsListItemW** item) = 0;
+  virtual THResult CJT_COMCALL AddItem(TItemSource* source, IkroParamsListItemW** item) = 0;
 };
 
-// Slots 12-22 with zero-terminated UTF-16 names. A list wrapper object is addressed by its
-// IkroParamsListA reference.
-class IkroParamsListW : public IkroParamsList_ {
- public:
-  virtual THResult CJT_COMCALL GetItem(int32_t index, IkroParamsListItemW** item) = 0;
-  virtual THResult CJT_COMCALL AddList(TkroParamsListWrap* source, bool* done) = 0;
-  virtual THResult CJT_COMCALL AddListRange(TkroParamsListWrap* source, int32_t start, int32_t end, bool* done) = 0;
-  virtual THResult CJT_COMCALL FindItem(const char16_t* name, int32_t start, int32_t end,
-                                        IkroParamsListItemW** item) = 0;
-  virtual THResult CJT_COMCALL IndexOf(const char16_t* name, int32_t start, int32_t end, int32_t* index) = 0;
-  virtual THResult CJT_COMCALL GetValue(const char16_t* name, int32_t start, int32_t end, TOleVariant* value) = 0;
-  virtual THResult CJT_COMCALL GetValueDef(const char16_t* name, TOleVariant defaultValue, int32_t start, int32_t end,
-                                           TOleVariant* value) = 0;
-  virtual THResult CJT_COMCALL Add(const char16_t* name, TOleVariant value, IkroParamsListItemW** item) = 0;
-  virtual THResult CJT_COMCALL Insert(int32_t index, const char16_t* name, TOleVariant value,
-                                      IkroParamsListItemW** item) = 0;
-  virtual THResult CJT_COMCALL SetValue(const char16_t* name, TOleVariant value, bool addIfMissing,
-                                        IkroParamsListItemW** item) = 0;
-  virtual THResult CJT_COMCALL AddItem(IkroParamsListItemW* source, IkroParamsListItemW** item) = 0;
-};
+// Zero-terminated 8-bit names; AddList takes a list object, AddItem reads its source with
+// GetName and GetValue.
+class IkroParamsListA : public IkroParamsListT<char, TkroParamsList, IkroParamsListItemA> {};
+
+// Zero-terminated UTF-16 names; AddList takes a list wrapper object (addressed by its
+// IkroParamsListA reference), AddItem reads its source with GetNameW and GetValueW.
+class IkroParamsListW : public IkroParamsListT<char16_t, TkroParamsListWrap, IkroParamsListItemW> {};
 
 }  // namespace cjt

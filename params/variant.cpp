@@ -25,31 +25,52 @@ void Check(THResult hr, uint16_t from, uint16_t to) {
 
 std::string VarTypeName(uint16_t type) {
   switch (type) {
-    case VtEmpty: return "Empty";
-    case VtNull: return "Null";
-    case VtSmallint: return "Smallint";
-    case VtInteger: return "Integer";
-    case VtSingle: return "Single";
-    case VtDouble: return "Double";
-    case VtCurrency: return "Currency";
-    case VtDate: return "Date";
-    case VtBStr: return "OleStr";
-    case VtError: return "Error";
-    case VtBoolean: return "Boolean";
-    case VtShortInt: return "ShortInt";
-    case VtByte: return "Byte";
-    case VtWord: return "Word";
-    case VtLongWord: return "LongWord";
-    case VtInt64: return "Int64";
-    case VtString: return "String";
-    case VtUString: return "UnicodeString";
-    default: return "Unknown";
+    case VtEmpty:
+      return "Empty";
+    case VtNull:
+      return "Null";
+    case VtSmallint:
+      return "Smallint";
+    case VtInteger:
+      return "Integer";
+    case VtSingle:
+      return "Single";
+    case VtDouble:
+      return "Double";
+    case VtCurrency:
+      return "Currency";
+    case VtDate:
+      return "Date";
+    case VtBStr:
+      return "OleStr";
+    case VtError:
+      return "Error";
+    case VtBoolean:
+      return "Boolean";
+    case VtShortInt:
+      return "ShortInt";
+    case VtByte:
+      return "Byte";
+    case VtWord:
+      return "Word";
+    case VtLongWord:
+      return "LongWord";
+    case VtInt64:
+      return "Int64";
+    case VtString:
+      return "String";
+    case VtUString:
+      return "UnicodeString";
+    default:
+      return "Unknown";
   }
 }
 
 TVariant::TVariant() noexcept { VariantInit(&Value); }
 
-TVariant::TVariant(const TVariant& other) : TVariant() { Check(VariantCopy(&Value, &other.Value), other.Type(), other.Type()); }
+TVariant::TVariant(const TVariant& other) : TVariant() {
+  Check(VariantCopy(&Value, &other.Value), other.Type(), other.Type());
+}
 
 TVariant::TVariant(TVariant&& other) noexcept : Value(other.Value) { VariantInit(&other.Value); }
 
@@ -73,7 +94,9 @@ TVariant::TVariant(int16_t value) : TVariant() { Value.Vt = VtSmallint, Value.Sm
 TVariant::TVariant(int32_t value) : TVariant() { Value.Vt = VtInteger, Value.IntegerVal = value; }
 TVariant::TVariant(float value) : TVariant() { Value.Vt = VtSingle, Value.SingleVal = value; }
 TVariant::TVariant(double value) : TVariant() { Value.Vt = VtDouble, Value.DoubleVal = value; }
-TVariant::TVariant(bool value) : TVariant() { Value.Vt = VtBoolean, Value.BooleanVal = value ? VariantTrue : VariantFalse; }
+TVariant::TVariant(bool value) : TVariant() {
+  Value.Vt = VtBoolean, Value.BooleanVal = value ? VariantTrue : VariantFalse;
+}
 TVariant::TVariant(int8_t value) : TVariant() { Value.Vt = VtShortInt, Value.ShortIntVal = value; }
 TVariant::TVariant(uint8_t value) : TVariant() { Value.Vt = VtByte, Value.ByteVal = value; }
 TVariant::TVariant(uint16_t value) : TVariant() { Value.Vt = VtWord, Value.WordVal = value; }

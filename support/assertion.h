@@ -18,6 +18,6 @@ class EAssertionFailed : public std::logic_error {
 }  // namespace cjt
 
 // Checks condition; message defaults to "Assertion failure".
-#define CJT_ASSERT(condition, unit) \
-  ((condition) ? void(0) : ::cjt::RaiseAssertion("Assertion failure", unit, __LINE__))
-#define CJT_ASSERT_MSG(condition, message, unit) ((condition) ? void(0) : ::cjt::RaiseAssertion(message, unit, __LINE__))
+#define CJT_ASSERT(condition, unit) ((condition) ? void(0) : ::cjt::RaiseAssertion("Assertion failure", unit, __LINE__))
+#define CJT_ASSERT_MSG(condition, message, unit) \
+  ((condition) ? void(0) : ::cjt::RaiseAssertion(message, unit, __LINE__))

@@ -6,7 +6,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <optional>
 #include <string>
 
 #include "platform/clock.h"
@@ -62,23 +61,21 @@ TNumber ParseNumber(const std::string& text) {
   return n;
 }
 
-std::optional<int> ParseField(const std::string& text, size_t& pos, size_t maxDigits) {
+// Up to maxDigits decimal digits at pos, or -1 when there are none.
+int ParseField(const std::string& text, size_t& pos, size_t maxDigits) {
   int value = 0;
   size_t digits = 0;
   while (pos < text.size() && digits < maxDigits && text[pos] >= '0' && text[pos] <= '9') {
     value = value * 10 + (text[pos++] - '0');
     ++digits;
   }
-  if (digits == 0) return std::nullopt;
-  return value;
+  return digits == 0 ? -1 : value;
 }
 
-bool Expect(const std::string& text, size_t& pos, char c) {
-  if (pos < text.size() && text[pos] == c) {
-    ++pos;
-    return true;
-  }
-  return false;
+// The field after separator, or -1 when the separator or the digits are missing.
+int ParseFieldAfter(const std::string& text, size_t& pos, char separator, size_t maxDigits) {
+  if (pos >= text.size() || text[pos] != separator) return -1;
+  return ParseField(text, ++pos, maxDigits);
 }
 
 bool ValidDate(int y, int m, int d) {
@@ -92,48 +89,74 @@ bool ValidDate(int y, int m, int d) {
 double ParseDate(const std::string& text) {
   TCalendarTime t;
   size_t pos = 0;
-  bool any = false;
   if (text.find('-') != std::string::npos) {
-    auto y = ParseField(text, pos, 4);
-    auto m = Expect(text, pos, '-') ? ParseField(text, pos, 2) : std::nullopt;
-    auto d = Expect(text, pos, '-') ? ParseField(text, pos, 2) : std::nullopt;
-    if (!y || !m || !d || !ValidDate(*y, *m, *d)) throw TFailure{HrTypeMismatch};
-    t.Year = *y, t.Month = *m, t.Day = *d;
-    any = true;
-    if (pos < text.size() && !Expect(text, pos, ' ') && !Expect(text, pos, 'T')) throw TFailure{HrTypeMismatch};
+    t.Year = ParseField(text, pos, 4);
+    t.Month = ParseFieldAfter(text, pos, '-', 2);
+    t.Day = ParseFieldAfter(text, pos, '-', 2);
+    if (!ValidDate(t.Year, t.Month, t.Day)) throw TFailure{HrTypeMismatch};
+    if (pos == text.size()) return EncodeCalendarTime(t);
+    if (text[pos] != ' ' && text[pos] != 'T') throw TFailure{HrTypeMismatch};
+    ++pos;
   }
-  if (pos < text.size()) {
-    auto h = ParseField(text, pos, 2);
-    auto mi = Expect(text, pos, ':') ? ParseField(text, pos, 2) : std::nullopt;
-    std::optional<int> s = 0;
-    if (Expect(text, pos, ':')) s = ParseField(text, pos, 2);
-    if (!h || !mi || !s || *h > 23 || *mi > 59 || *s > 59 || pos != text.size()) throw TFailure{HrTypeMismatch};
-    t.Hour = *h, t.Minute = *mi, t.Second = *s;
-    any = true;
-  }
-  if (!any) throw TFailure{HrTypeMismatch};
+  t.Hour = ParseField(text, pos, 2);
+  t.Minute = ParseFieldAfter(text, pos, ':', 2);
+  t.Second = pos < text.size() ? ParseFieldAfter(text, pos, ':', 2) : 0;
+  if (t.Hour < 0 || t.Hour > 23 || t.Minute < 0 || t.Minute > 59 || t.Second < 0 || t.Second > 59 || pos != text.size())
+    throw TFailure{HrTypeMismatch};
   return EncodeCalendarTime(t);
 }
 
 TNumber NumberOf(const TOleVariant& v, uint16_t target) {
   TNumber n;
   switch (v.Vt) {
-    case VtEmpty: return n;
-    case VtSmallint: n.Whole = v.SmallintVal; return n;
-    case VtInteger: n.Whole = v.IntegerVal; return n;
-    case VtShortInt: n.Whole = v.ShortIntVal; return n;
-    case VtByte: n.Whole = v.ByteVal; return n;
-    case VtWord: n.Whole = v.WordVal; return n;
-    case VtLongWord: n.Whole = v.LongWordVal; return n;
-    case VtInt64: n.Whole = v.Int64Val; return n;
-    case VtBoolean: n.Whole = v.BooleanVal != 0 ? -1 : 0; return n;
-    case VtCurrency: n.Kind = TNumber::Currency; n.Whole = v.CurrencyVal; return n;
-    case VtSingle: n.Kind = TNumber::Floating; n.Real = v.SingleVal; return n;
-    case VtDouble: n.Kind = TNumber::Floating; n.Real = v.DoubleVal; return n;
-    case VtDate: n.Kind = TNumber::Floating; n.Real = v.DateVal; return n;
-    case VtBStr: break;
-    case VtNull: throw TFailure{HrTypeMismatch};
-    default: throw TFailure{HrBadVarType};
+    case VtEmpty:
+      return n;
+    case VtSmallint:
+      n.Whole = v.SmallintVal;
+      return n;
+    case VtInteger:
+      n.Whole = v.IntegerVal;
+      return n;
+    case VtShortInt:
+      n.Whole = v.ShortIntVal;
+      return n;
+    case VtByte:
+      n.Whole = v.ByteVal;
+      return n;
+    case VtWord:
+      n.Whole = v.WordVal;
+      return n;
+    case VtLongWord:
+      n.Whole = v.LongWordVal;
+      return n;
+    case VtInt64:
+      n.Whole = v.Int64Val;
+      return n;
+    case VtBoolean:
+      n.Whole = v.BooleanVal != 0 ? -1 : 0;
+      return n;
+    case VtCurrency:
+      n.Kind = TNumber::Currency;
+      n.Whole = v.CurrencyVal;
+      return n;
+    case VtSingle:
+      n.Kind = TNumber::Floating;
+      n.Real = v.SingleVal;
+      return n;
+    case VtDouble:
+      n.Kind = TNumber::Floating;
+      n.Real = v.DoubleVal;
+      return n;
+    case VtDate:
+      n.Kind = TNumber::Floating;
+      n.Real = v.DateVal;
+      return n;
+    case VtBStr:
+      break;
+    case VtNull:
+      throw TFailure{HrTypeMismatch};
+    default:
+      throw TFailure{HrBadVarType};
   }
   const std::string text = Trim(TextOf(v));
   const std::string lower = AnsiLowerCase(text);
@@ -157,9 +180,12 @@ int64_t RoundHalfEven(double x) {
 
 int64_t WholeOf(const TNumber& n) {
   switch (n.Kind) {
-    case TNumber::Integer: return n.Whole;
-    case TNumber::Currency: return RoundHalfEven(n.Whole / 10000.0);
-    default: return RoundHalfEven(n.Real);
+    case TNumber::Integer:
+      return n.Whole;
+    case TNumber::Currency:
+      return RoundHalfEven(n.Whole / 10000.0);
+    default:
+      return RoundHalfEven(n.Real);
   }
 }
 
@@ -206,13 +232,20 @@ std::string FormatDate(double value) {
 
 std::string TextFrom(const TOleVariant& v) {
   switch (v.Vt) {
-    case VtEmpty: return {};
-    case VtBoolean: return v.BooleanVal != 0 ? "True" : "False";
-    case VtSingle: return FormatReal(v.SingleVal, 7);
-    case VtDouble: return FormatReal(v.DoubleVal, 15);
-    case VtCurrency: return FormatCurrency(v.CurrencyVal);
-    case VtDate: return FormatDate(v.DateVal);
-    default: return std::to_string(WholeOf(NumberOf(v, VtBStr)));
+    case VtEmpty:
+      return {};
+    case VtBoolean:
+      return v.BooleanVal != 0 ? "True" : "False";
+    case VtSingle:
+      return FormatReal(v.SingleVal, 7);
+    case VtDouble:
+      return FormatReal(v.DoubleVal, 15);
+    case VtCurrency:
+      return FormatCurrency(v.CurrencyVal);
+    case VtDate:
+      return FormatDate(v.DateVal);
+    default:
+      return std::to_string(WholeOf(NumberOf(v, VtBStr)));
   }
 }
 
@@ -227,21 +260,39 @@ void Convert(TOleVariant& result, const TOleVariant& source, uint16_t type) {
   }
   const TNumber n = NumberOf(source, type);
   switch (type) {
-    case VtSmallint: result.SmallintVal = static_cast<int16_t>(Ranged(WholeOf(n), INT16_MIN, INT16_MAX)); break;
-    case VtInteger: result.IntegerVal = static_cast<int32_t>(Ranged(WholeOf(n), INT32_MIN, INT32_MAX)); break;
-    case VtShortInt: result.ShortIntVal = static_cast<int8_t>(Ranged(WholeOf(n), INT8_MIN, INT8_MAX)); break;
-    case VtByte: result.ByteVal = static_cast<uint8_t>(Ranged(WholeOf(n), 0, UINT8_MAX)); break;
-    case VtWord: result.WordVal = static_cast<uint16_t>(Ranged(WholeOf(n), 0, UINT16_MAX)); break;
-    case VtLongWord: result.LongWordVal = static_cast<uint32_t>(Ranged(WholeOf(n), 0, UINT32_MAX)); break;
-    case VtInt64: result.Int64Val = WholeOf(n); break;
-    case VtBoolean: result.BooleanVal = n.AsReal() != 0 ? VariantTrue : VariantFalse; break;
+    case VtSmallint:
+      result.SmallintVal = static_cast<int16_t>(Ranged(WholeOf(n), INT16_MIN, INT16_MAX));
+      break;
+    case VtInteger:
+      result.IntegerVal = static_cast<int32_t>(Ranged(WholeOf(n), INT32_MIN, INT32_MAX));
+      break;
+    case VtShortInt:
+      result.ShortIntVal = static_cast<int8_t>(Ranged(WholeOf(n), INT8_MIN, INT8_MAX));
+      break;
+    case VtByte:
+      result.ByteVal = static_cast<uint8_t>(Ranged(WholeOf(n), 0, UINT8_MAX));
+      break;
+    case VtWord:
+      result.WordVal = static_cast<uint16_t>(Ranged(WholeOf(n), 0, UINT16_MAX));
+      break;
+    case VtLongWord:
+      result.LongWordVal = static_cast<uint32_t>(Ranged(WholeOf(n), 0, UINT32_MAX));
+      break;
+    case VtInt64:
+      result.Int64Val = WholeOf(n);
+      break;
+    case VtBoolean:
+      result.BooleanVal = n.AsReal() != 0 ? VariantTrue : VariantFalse;
+      break;
     case VtSingle: {
       const double x = n.AsReal();
       if (std::fabs(x) > FLT_MAX) throw TFailure{HrOverflow};
       result.SingleVal = static_cast<float>(x);
       break;
     }
-    case VtDouble: result.DoubleVal = n.AsReal(); break;
+    case VtDouble:
+      result.DoubleVal = n.AsReal();
+      break;
     case VtDate: {
       const double x = n.AsReal();
       if (!(x >= MinDate && x < MaxDate)) throw TFailure{HrOverflow};
@@ -256,7 +307,8 @@ void Convert(TOleVariant& result, const TOleVariant& source, uint16_t type) {
       else
         result.CurrencyVal = RoundHalfEven(n.Real * 10000.0);
       break;
-    default: throw TFailure{HrBadVarType};
+    default:
+      throw TFailure{HrBadVarType};
   }
   result.Vt = type;
 }

@@ -1,6 +1,6 @@
 // The system's OLE automation functions on our binary-identical variant.
-#include <windows.h>
 #include <oleauto.h>
+#include <windows.h>
 
 #include <cstddef>
 

@@ -49,36 +49,33 @@ struct HostItem {
 
 /* IkroParamsListA and IkroParamsListW: slots 0-22; TName is const char* in A and
    const char16_t* in W. Slots 13, 14 and 22 differ in their source types only. */
-#define HOST_LIST_VTBL(NAME, TName)                                                                        \
-  typedef struct NAME {                                                                                    \
-    int32_t(HOST_CALL* QueryInterface)(HostList* self, const HostGuid* iid, void** object);                \
-    uint32_t(HOST_CALL* AddRef)(HostList* self);                                                           \
-    uint32_t(HOST_CALL* Release)(HostList* self);                                                          \
-    int32_t(HOST_CALL* Count)(HostList* self);                                                             \
-    uint32_t(HOST_CALL* GetSignature)(HostList* self);                                                     \
-    int32_t(HOST_CALL* GetTag)(HostList* self);                                                            \
-    void(HOST_CALL* SetTag)(HostList* self, int32_t tag);                                                  \
-    void(HOST_CALL* Clear)(HostList* self);                                                                \
-    void(HOST_CALL* Delete)(HostList* self, int32_t index);                                                \
-    uint8_t(HOST_CALL* GetRowEnd)(HostList* self, int32_t start, int32_t* endIndex, uint8_t* isMarker);    \
-    void(HOST_CALL* AddNewRow)(HostList* self);                                                            \
-    void(HOST_CALL* AppendRows)(HostList* self, void* sourceWrap);                                         \
-    int32_t(HOST_CALL* GetItem)(HostList* self, int32_t index, HostItem** item);                           \
-    int32_t(HOST_CALL* AddList)(HostList* self, void* source, uint8_t* done);                              \
-    int32_t(HOST_CALL* AddListRange)(HostList* self, void* source, int32_t start, int32_t end,             \
-                                     uint8_t* done);                                                       \
-    int32_t(HOST_CALL* FindItem)(HostList* self, TName name, int32_t start, int32_t end, HostItem** item); \
-    int32_t(HOST_CALL* IndexOf)(HostList* self, TName name, int32_t start, int32_t end, int32_t* index);   \
-    int32_t(HOST_CALL* GetValue)(HostList* self, TName name, int32_t start, int32_t end,                   \
-                                 HostVariant* value);                                                      \
-    int32_t(HOST_CALL* GetValueDef)(HostList* self, TName name, HostVariant defaultValue, int32_t start,   \
-                                    int32_t end, HostVariant* value);                                      \
-    int32_t(HOST_CALL* Add)(HostList* self, TName name, HostVariant value, HostItem** item);               \
-    int32_t(HOST_CALL* Insert)(HostList* self, int32_t index, TName name, HostVariant value,               \
-                               HostItem** item);                                                           \
-    int32_t(HOST_CALL* SetValue)(HostList* self, TName name, HostVariant value, uint8_t addIfMissing,      \
-                                 HostItem** item);                                                         \
-    int32_t(HOST_CALL* AddItem)(HostList* self, HostItem* source, HostItem** item);                        \
+#define HOST_LIST_VTBL(NAME, TName)                                                                                    \
+  typedef struct NAME {                                                                                                \
+    int32_t(HOST_CALL* QueryInterface)(HostList * self, const HostGuid* iid, void** object);                           \
+    uint32_t(HOST_CALL* AddRef)(HostList * self);                                                                      \
+    uint32_t(HOST_CALL* Release)(HostList * self);                                                                     \
+    int32_t(HOST_CALL* Count)(HostList * self);                                                                        \
+    uint32_t(HOST_CALL* GetSignature)(HostList * self);                                                                \
+    int32_t(HOST_CALL* GetTag)(HostList * self);                                                                       \
+    void(HOST_CALL * SetTag)(HostList * self, int32_t tag);                                                            \
+    void(HOST_CALL * Clear)(HostList * self);                                                                          \
+    void(HOST_CALL * Delete)(HostList * self, int32_t index);                                                          \
+    uint8_t(HOST_CALL* GetRowEnd)(HostList * self, int32_t start, int32_t* endIndex, uint8_t* isMarker);               \
+    void(HOST_CALL * AddNewRow)(HostList * self);                                                                      \
+    void(HOST_CALL * AppendRows)(HostList * self, void* sourceWrap);                                                   \
+    int32_t(HOST_CALL* GetItem)(HostList * self, int32_t index, HostItem** item);                                      \
+    int32_t(HOST_CALL* AddList)(HostList * self, void* source, uint8_t* done);                                         \
+    int32_t(HOST_CALL* AddListRange)(HostList * self, void* source, int32_t start, int32_t end, uint8_t* done);        \
+    int32_t(HOST_CALL* FindItem)(HostList * self, TName name, int32_t start, int32_t end, HostItem** item);            \
+    int32_t(HOST_CALL* IndexOf)(HostList * self, TName name, int32_t start, int32_t end, int32_t* index);              \
+    int32_t(HOST_CALL* GetValue)(HostList * self, TName name, int32_t start, int32_t end, HostVariant* value);         \
+    int32_t(HOST_CALL* GetValueDef)(HostList * self, TName name, HostVariant defaultValue, int32_t start, int32_t end, \
+                                    HostVariant* value);                                                               \
+    int32_t(HOST_CALL* Add)(HostList * self, TName name, HostVariant value, HostItem** item);                          \
+    int32_t(HOST_CALL* Insert)(HostList * self, int32_t index, TName name, HostVariant value, HostItem** item);        \
+    int32_t(HOST_CALL* SetValue)(HostList * self, TName name, HostVariant value, uint8_t addIfMissing,                 \
+                                 HostItem** item);                                                                     \
+    int32_t(HOST_CALL* AddItem)(HostList * self, HostItem* source, HostItem** item);                                   \
   } NAME;
 
 HOST_LIST_VTBL(HostListAVtbl, const char*)

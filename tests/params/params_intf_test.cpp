@@ -273,6 +273,16 @@ TEST(ParamsListItemIntf, AddItemTakesNameAndValueOfAnotherListsItem) {
   EXPECT_EQ(target.List().Items(1)->Name, "Flow");
   EXPECT_EQ(target.List().Items(1)->Value().AsString(), "3.5");
   EXPECT_EQ(target.List().Items(1)->DataType, 0);  // only name and value are taken
+
+  // Read into a list object, the item brings its key, data type and state too.
+  flow->lpVtbl->SetKey(flow, "flow-key");
+  TkroParamsListItem* copied = target.List().AddFromItemIntf(reinterpret_cast<IkroParamsListItemA*>(flow));
+  ASSERT_NE(copied, nullptr);
+  EXPECT_EQ(copied->Name, "Flow");
+  EXPECT_EQ(copied->Key, "flow-key");
+  EXPECT_EQ(copied->DataType, 5);
+  EXPECT_EQ(copied->State, 2);
+  EXPECT_EQ(copied->Value().AsString(), "3.5");
 }
 
 TEST(ParamsListWrap, CountedWrapperFreesOnlyAListItOwns) {

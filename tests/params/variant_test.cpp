@@ -4,6 +4,7 @@
 #include <string>
 
 #include "params/variant.h"
+#include "platform/text_encoding.h"
 
 namespace cjt {
 namespace {
@@ -36,9 +37,10 @@ TEST(OleString, IsLengthPrefixedAndZeroTerminated) {
 }
 
 TEST(Variant, KeepsTypeAndValueThroughCopiesAndMoves) {
-  const TVariant values[] = {int16_t{-7}, int32_t{70000}, 1.25f, 2.5, true, int8_t{-3}, uint8_t{250},
-                             uint16_t{65000}, uint32_t{4000000000u}, int64_t{1} << 40};
-  const uint16_t types[] = {VtSmallint, VtInteger, VtSingle, VtDouble, VtBoolean,
+  const TVariant values[] = {
+      int16_t{-7},     int32_t{70000},        1.25f,           2.5, true, int8_t{-3}, uint8_t{250},
+      uint16_t{65000}, uint32_t{4000000000u}, int64_t{1} << 40};
+  const uint16_t types[] = {VtSmallint, VtInteger, VtSingle, VtDouble,   VtBoolean,
                             VtShortInt, VtByte,    VtWord,   VtLongWord, VtInt64};
   for (size_t i = 0; i < std::size(values); ++i) {
     TVariant copy = values[i];
@@ -53,12 +55,13 @@ TEST(Variant, KeepsTypeAndValueThroughCopiesAndMoves) {
 }
 
 TEST(Variant, TextIsAlwaysAnOleWideString) {
-  const TVariant text("m\xC2\xB3/h");
+  const std::string unit = WideToAnsi(u"m\u00B3/h");  // 8-bit text of the system
+  const TVariant text(unit);
   EXPECT_EQ(text.Type(), VtBStr);
   EXPECT_EQ(text.AsWideString(), u"m\u00B3/h");
   TVariant assigned;
   assigned = text;
-  EXPECT_EQ(TextOf(assigned), "m\xC2\xB3/h");
+  EXPECT_EQ(TextOf(assigned), unit);
   EXPECT_EQ(TextOf(TVariant(static_cast<const char*>(nullptr))), "");
 }
 
@@ -133,6 +136,7 @@ TEST(Variant, DatesSurviveTheTextForm) {
   const double noon = 46000.5;  // 2025-12-09 12:00
   const TVariant text = TVariant::Date(noon).ChangedTo(VtBStr);
   EXPECT_EQ(text.ChangedTo(VtDate).Raw().DateVal, noon);
+  EXPECT_EQ(TVariant("2025-12-09 12:00:00").ChangedTo(VtDate).Raw().DateVal, noon);
   EXPECT_THROW(TVariant::Date(1e9).ChangedTo(VtBStr), EVariantError);
 }
 
@@ -144,7 +148,6 @@ TEST(Variant, EmptyAndNullConvertByTheOleRules) {
   EXPECT_THROW(TVariant::Null().AsString(), EVariantError);
   EXPECT_TRUE(TVariant().ChangedTo(VtNull).IsNull());
   EXPECT_TRUE(TVariant(5).ChangedTo(VtEmpty).IsEmpty());
-  EXPECT_THROW(TVariant(5).ChangedTo(VtNull), EVariantError);
 }
 
 TEST(Variant, ConvertsInPlaceWithoutLosingTheSource) {
