@@ -1,5 +1,6 @@
-#include <objbase.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <objbase.h>
 
 #include <cstring>
 

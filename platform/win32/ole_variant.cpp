@@ -1,6 +1,7 @@
 // The system's OLE automation functions on our binary-identical variant.
-#include <oleauto.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oleauto.h>
 
 #include <cstddef>
 
