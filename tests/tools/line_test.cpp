@@ -6,66 +6,58 @@
 
 #include <thread>
 
-#include "cjt188/frame.h"
 #include "platform/clock.h"
 
 namespace cjt::meter {
 namespace {
 
-constexpr int GenerousMs = 20000;
+constexpr size_t AnswerSize = 4 + 13 + 46;  // preamble and a heat meter's 901F answer
 
-std::vector<uint8_t> HeatRequest(uint8_t serial) {
-  const auto frame = BuildReadRequest(0x20, AddressBytes("00000001234567"), 0x901F, serial);
-  return {frame.begin(), frame.end()};
-}
-
-TSimulatorOptions OneHeatMeter() {
-  TSimulatorOptions options;
-  options.Meters = {{0x20, AddressBytes("00000001234567")}};
-  options.PreambleBytes = 4;
-  return options;
-}
-
-TEST(MeterLine, AnswersOverAPseudoTerminal) {
-  TMeterSimulator sim(OneHeatMeter(), [] { return platform::TickCount64(); });
-  const TPseudoTerminal pty = OpenPseudoTerminal();
-  std::atomic<bool> stop{false};
-  std::thread server([&] { ServeLine(pty.Master, sim, stop, {}); });
-
-  const int host = OpenTerminal(pty.Name);
-  for (uint8_t serial : {1, 2}) {
-    WriteAll(host, HeatRequest(serial));
-    const std::vector<uint8_t> answer = ReadFor(host, 4 + 13 + 46, GenerousMs);
-    ASSERT_EQ(answer.size(), 4 + 13 + 46u);
-    const std::span<const uint8_t> frame = std::span(answer).subspan(4);
-    EXPECT_EQ(CheckFrame(frame), TFrameCheck::Valid);
-    EXPECT_EQ(frame[13], serial);
+class MeterLine : public ::testing::Test {
+ protected:
+  MeterLine() : Sim(Options(), [] { return platform::TickCount64(); }) {}
+  static TSimulatorOptions Options() {
+    TSimulatorOptions options;
+    options.Meters = {{0x20, AddressBytes("00000001234567")}};
+    options.PreambleBytes = 4;
+    return options;
   }
+  // Sends a request and returns the serial number of the answer, or -1.
+  static int Exchange(int fd, uint8_t serial) {
+    const auto request = BuildReadRequest(0x20, AddressBytes("00000001234567"), 0x901F, serial);
+    WriteAll(fd, request);
+    const std::vector<uint8_t> answer = ReadFor(fd, AnswerSize, 20000);
+    if (answer.size() != AnswerSize || CheckFrame(std::span(answer).subspan(4)) != TFrameCheck::Valid) return -1;
+    return answer[4 + 13];
+  }
+
+  TMeterSimulator Sim;
+  std::atomic<bool> Stop{false};
+};
+
+TEST_F(MeterLine, AnswersOverAPseudoTerminal) {
+  const TPseudoTerminal pty = OpenPseudoTerminal();
+  std::thread server([&] { ServeLine(pty.Master, Sim, Stop, {}); });
+  const int host = OpenTerminal(pty.Name);
+  EXPECT_EQ(Exchange(host, 1), 1);
+  EXPECT_EQ(Exchange(host, 2), 2);
   CloseLine(host);
-  stop = true;
+  Stop = true;
   server.join();
   CloseLine(pty.KeptSlave);
   CloseLine(pty.Master);
-  EXPECT_EQ(sim.Stats().Answers, 2u);
 }
 
-TEST(MeterLine, AnswersOverLoopbackTcpOneConnectionAfterAnother) {
-  TMeterSimulator sim(OneHeatMeter(), [] { return platform::TickCount64(); });
+TEST_F(MeterLine, AnswersOverLoopbackTcpOneConnectionAfterAnother) {
   uint16_t port = 0;
   const int listener = ListenTcp("127.0.0.1", 0, port);
-  ASSERT_NE(port, 0);
-  std::atomic<bool> stop{false};
-  std::thread server([&] { ServeTcp(listener, sim, stop, {}); });
-
+  std::thread server([&] { ServeTcp(listener, Sim, Stop, {}); });
   for (uint8_t serial : {5, 6}) {
     const int client = ConnectTcp("127.0.0.1", port);
-    WriteAll(client, HeatRequest(serial));
-    const std::vector<uint8_t> answer = ReadFor(client, 4 + 13 + 46, GenerousMs);
-    ASSERT_EQ(answer.size(), 4 + 13 + 46u);
-    EXPECT_EQ(answer[4 + 13], serial);
+    EXPECT_EQ(Exchange(client, serial), serial);
     CloseLine(client);
   }
-  stop = true;
+  Stop = true;
   server.join();
   CloseLine(listener);
   EXPECT_THROW(ListenTcp("not an address", 0, port), ELine);

@@ -64,6 +64,14 @@ std::string Hex(std::span<const uint8_t> bytes) {
   return text;
 }
 
+sockaddr_in Ipv4Address(const std::string& host, uint16_t port) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(port);
+  if (inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) throw ELine("invalid address " + host);
+  return address;
+}
+
 }  // namespace
 
 int OpenSerial(const std::string& device, uint32_t baud, char parity) {
@@ -119,10 +127,7 @@ int OpenTerminal(const std::string& name) {
 }
 
 int ListenTcp(const std::string& bindAddress, uint16_t port, uint16_t& boundPort) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  if (inet_pton(AF_INET, bindAddress.c_str(), &address.sin_addr) != 1) throw ELine("invalid address " + bindAddress);
+  sockaddr_in address = Ipv4Address(bindAddress, port);
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) Fail("socket");
   const int on = 1;
@@ -140,13 +145,10 @@ int ListenTcp(const std::string& bindAddress, uint16_t port, uint16_t& boundPort
 }
 
 int ConnectTcp(const std::string& host, uint16_t port) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  if (inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) throw ELine("invalid address " + host);
+  const sockaddr_in address = Ipv4Address(host, port);
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) Fail("socket");
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
     const int error = errno;
     close(fd);
     errno = error;
