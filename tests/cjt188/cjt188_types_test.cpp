@@ -1,0 +1,85 @@
+#include "cjt188/cjt188_types.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+namespace cjt {
+namespace {
+
+size_t IndexOf(const TRequestFuncType& row) { return &row - RequestFuncTypes().data(); }
+
+size_t ValueBytes(std::span<const TRequestFuncType> rows) {
+  return std::accumulate(rows.begin(), rows.end(), size_t{0},
+                         [](size_t sum, const auto& row) { return sum + row.Width + (row.HasUnitByte() ? 1 : 0); });
+}
+
+TEST(ValueItems, MeterTypesSelectTheirConsecutiveRows) {
+  ASSERT_EQ(RequestFuncTypes().size(), 40u);
+  const auto heat901F = FindRowsFor(0x901F, 0x22);
+  ASSERT_EQ(heat901F.size(), 11u);
+  EXPECT_EQ(IndexOf(heat901F.front()), 5u);  // rows 6 to 16
+  for (uint8_t heat : {0x00, 0x20, 0x29}) EXPECT_EQ(FindRowsFor(0x901F, heat).data(), heat901F.data());
+
+  const auto water901F = FindRowsFor(0x901F, 0x10);
+  ASSERT_EQ(water901F.size(), 5u);
+  EXPECT_EQ(IndexOf(water901F.front()), 0u);
+  for (uint8_t same : {0x19, 0x30, 0x33, 0x49}) EXPECT_EQ(FindRowsFor(0x901F, same).data(), water901F.data());
+
+  for (uint8_t none : {0x01, 0x0F, 0x1A, 0x2A, 0x4A, 0xFF}) EXPECT_TRUE(FindRowsFor(0x901F, none).empty());
+  EXPECT_TRUE(FindRowsFor(0x902F, 0x10).empty());
+  EXPECT_EQ(IndexOf(FindRowsFor(0x911F, 0x20).front()), 25u);
+  EXPECT_EQ(FindRowsFor(0x911F, 0x20).size(), 15u);
+  EXPECT_EQ(IndexOf(FindRowsFor(0x911F, 0x13).front()), 16u);
+
+  // The answer lengths of the known layouts: a heat meter's 901F answer carries 43 value
+  // bytes; a water meter's 19, ending with the 2-byte STATUS1 (21 with the STATUS2 row).
+  EXPECT_EQ(ValueBytes(heat901F), 43u);
+  EXPECT_EQ(ValueBytes(water901F.first(4)), 19u);
+  EXPECT_EQ(ValueBytes(water901F), 21u);
+}
+
+TEST(ValueItems, FindFunctionIgnoresTheMeterType) {
+  EXPECT_EQ(IndexOf(*FindFunction(0x901F)), 0u);
+  EXPECT_EQ(IndexOf(*FindFunction(0x911F)), 16u);
+  EXPECT_EQ(FindFunction(0), nullptr);
+  EXPECT_EQ(FindFunction(0x1F90), nullptr);
+  EXPECT_EQ(FindFunction(0x1901F), nullptr);
+}
+
+TEST(Units, SeventyFiveCodesWithGaps) {
+  EXPECT_EQ(UnitText(0x01), "J");
+  EXPECT_EQ(UnitText(0x02), "Wh");
+  EXPECT_EQ(UnitText(0x05), "kWh");
+  EXPECT_EQ(UnitText(0x07), "kWh*100");
+  EXPECT_EQ(UnitText(0x2C), "m3");
+  EXPECT_EQ(UnitText(0x37), "m3/h*100");
+  EXPECT_EQ(UnitText(0x42), "J*100/h");
+  EXPECT_EQ(UnitText(0x4B), "GJ*100/h");
+  for (uint32_t none : {0x00u, 0x1Du, 0x28u, 0x2Fu, 0x38u, 0x3Fu, 0x4Cu, 0x12Cu}) EXPECT_EQ(UnitText(none), "");
+  int withText = 0;
+  for (uint32_t code = 0; code < 256; ++code) withText += UnitText(code).empty() ? 0 : 1;
+  EXPECT_EQ(withText, 75 - 12 - 3 - 8);
+}
+
+TEST(ParserItems, OnePerNameWithTheFirstRowsCaption) {
+  const auto items = ProtocolParserItems();
+  const auto find = [&](std::string_view name) {
+    for (const auto& item : items)
+      if (item.Name == name) return item;
+    ADD_FAILURE() << "no item " << name;
+    return TParserItemDecl{};
+  };
+  EXPECT_EQ(items.size(), 18u);
+  EXPECT_EQ(find("ENERGY_HEAT").Caption, "Current energy");
+  EXPECT_EQ(find("SETTLEMENT_DAY_ENERGY_HEAT").Caption, "Settlement day energy");
+  EXPECT_EQ(find("ENERGY_COOL").Caption, "Current energy (cooling)");
+  EXPECT_EQ(find("METER_TIMESTAMP").Type, ParserItemDateTime);
+  EXPECT_EQ(find("STATUS1").Type, ParserItemInteger);
+  EXPECT_EQ(find("WORK_TIME").Type, ParserItemInteger);
+  EXPECT_EQ(find("FLOW").Type, ParserItemFloat);
+  for (const auto& item : items) EXPECT_EQ(item.Extra, "0");
+}
+
+}  // namespace
+}  // namespace cjt

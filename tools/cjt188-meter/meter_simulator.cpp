@@ -1,0 +1,186 @@
+#include "tools/cjt188-meter/meter_simulator.h"
+
+#include <algorithm>
+
+#include "cjt188/cjt188_types.h"
+#include "tools/cjt188-meter/value_encoding.h"
+
+namespace cjt::meter {
+
+namespace {
+
+constexpr uint8_t AnyMeterType = 0xAA;
+constexpr uint8_t WildcardByte = 0xAA;
+
+bool AllBytes(const TAddressBytes& address, uint8_t value) {
+  return std::all_of(address.begin(), address.end(), [&](uint8_t b) { return b == value; });
+}
+
+}  // namespace
+
+TMeterSimulator::TMeterSimulator(TSimulatorOptions options, TClock clock)
+    : Options(std::move(options)), Clock(std::move(clock)), StartMs(Clock()), Random(Options.Seed) {
+  for (const TMeterSpec& spec : Options.Meters) Models.emplace_back(spec.MeterType, spec.Address, Options.Seed);
+}
+
+bool TMeterSimulator::Addresses(const TMeterModel& meter, uint8_t meterType, const TAddressBytes& address) {
+  if (meterType != meter.MeterType() && meterType != AnyMeterType) return false;
+  if (AllBytes(address, 0x99) || AllBytes(address, 0x00)) return true;
+  for (size_t i = 0; i < address.size(); ++i)
+    if (address[i] != WildcardByte && address[i] != meter.Address()[i]) return false;
+  return true;
+}
+
+void TMeterSimulator::Receive(std::span<const uint8_t> bytes) {
+  if (bytes.empty()) return;
+  Counters.BytesReceived += bytes.size();
+  if (Options.Echo) Queue(Clock(), {bytes.begin(), bytes.end()});
+  Input.insert(Input.end(), bytes.begin(), bytes.end());
+  Scan();
+  if (Input.size() > MaxPendingInput) Input.erase(Input.begin(), Input.end() - MaxPendingInput);
+}
+
+// Handles every valid frame in the input. An incomplete frame keeps the bytes from its start
+// for the next call, unless a valid frame follows it: a stray start byte in line noise then
+// does not hold up the requests behind it.
+void TMeterSimulator::Scan() {
+  const std::span<const uint8_t> input(Input);
+  size_t position = 0;
+  size_t keepFrom = input.size();
+  // Bad frames are counted once, in the scan that drops them.
+  std::vector<size_t> badFrames;
+  while (position < input.size()) {
+    if (input[position] != FrameStart) {
+      ++position;
+      continue;
+    }
+    const std::span<const uint8_t> rest = input.subspan(position);
+    switch (CheckFrame(rest)) {
+      case TFrameCheck::Valid: {
+        const size_t length = FrameLengthAt(rest);
+        HandleFrame(rest.first(length));
+        position += length;
+        keepFrom = input.size();
+        continue;
+      }
+      case TFrameCheck::Incomplete:
+        keepFrom = std::min(keepFrom, position);
+        break;
+      case TFrameCheck::BadChecksum:
+        badFrames.push_back(position);
+        break;
+      case TFrameCheck::NoEnd:
+      case TFrameCheck::NoStart:
+        break;
+    }
+    ++position;
+  }
+  const size_t consumed = std::min(keepFrom, position);
+  Counters.ChecksumErrors += std::count_if(badFrames.begin(), badFrames.end(), [&](size_t p) { return p < consumed; });
+  Input.erase(Input.begin(), Input.begin() + consumed);
+}
+
+void TMeterSimulator::HandleFrame(std::span<const uint8_t> frame) {
+  const TFrameView view = ViewFrame(frame);
+  if (view.FromMeter() || view.Function() != FunctionReadData || view.Data.size() < 3) {
+    ++Counters.OtherFrames;
+    return;
+  }
+  ++Counters.Requests;
+  const uint16_t di = static_cast<uint16_t>(view.Data[0] << 8 | view.Data[1]);
+  const uint8_t serial = view.Data[2];
+  bool answered = false;
+  for (const TMeterModel& meter : Models) {
+    if (!Addresses(meter, view.MeterType, view.Address) || FindRowsFor(di, meter.MeterType()).empty()) continue;
+    answered = true;
+    Answer(meter, di, serial);
+  }
+  if (!answered) ++Counters.Unanswered;
+}
+
+std::vector<uint8_t> TMeterSimulator::BuildAnswer(const TMeterModel& meter, uint16_t di, uint8_t serial) const {
+  const auto rows = FindRowsFor(di, meter.MeterType());
+  if (rows.empty()) return {};
+  const bool waterOrGas = FamilyOf(meter.MeterType()) != TMeterFamily::Heat;
+  const double elapsed = ElapsedSeconds();
+  std::vector<uint8_t> data{static_cast<uint8_t>(di >> 8), static_cast<uint8_t>(di), serial};
+  for (const TRequestFuncType& row : rows) {
+    // A water or gas meter's 901F answer ends with its two status bytes in STATUS1.
+    if (di == 0x901F && waterOrGas && row.Name == "STATUS2" && !Options.FullWaterStatus) break;
+    switch (row.Kind()) {
+      case TValueKind::Integer:
+        AppendUnsigned(data, 0, row.Width);
+        break;
+      case TValueKind::DateTime:
+        AppendDateTime(data, meter.ValueOf(row.Name, elapsed, Options.StartDateTime));
+        break;
+      case TValueKind::Bcd:
+        AppendBcd(data, meter.ValueOf(row.Name, elapsed, Options.StartDateTime), row.Width, row.Decimals());
+        break;
+    }
+    if (row.HasUnitByte()) data.push_back(TMeterModel::UnitCodeOf(row.Name));
+  }
+  return BuildFrame(meter.MeterType(), meter.Address(), ControlFromMeter | FunctionReadData, data);
+}
+
+void TMeterSimulator::Answer(const TMeterModel& meter, uint16_t di, uint8_t serial) {
+  if (Chance(Options.DropRate)) {
+    ++Counters.Dropped;
+    return;
+  }
+  std::vector<uint8_t> bytes;
+  if (Chance(Options.NoiseRate)) {
+    const uint32_t count = 1 + Random() % std::max<uint32_t>(Options.MaxNoiseBytes, 1);
+    while (bytes.size() < count) {
+      const uint8_t noise = static_cast<uint8_t>(Random());
+      if (noise != FrameStart) bytes.push_back(noise);
+    }
+  }
+  bytes.insert(bytes.end(), Options.PreambleBytes, PreambleByte);
+  std::vector<uint8_t> frame;
+  if (Options.ErrorStatus != 0 && Chance(Options.ErrorRate)) {
+    const uint8_t data[] = {serial, Options.ErrorStatus, 0x00};
+    frame = BuildFrame(meter.MeterType(), meter.Address(), ControlFromMeter | ControlError | FunctionReadData, data);
+    ++Counters.ErrorAnswers;
+  } else {
+    frame = BuildAnswer(meter, di, serial);
+    ++Counters.Answers;
+  }
+  bytes.insert(bytes.end(), frame.begin(), frame.end());
+  Queue(Clock() + Options.DelayMs, std::move(bytes));
+}
+
+void TMeterSimulator::Queue(uint64_t dueMs, std::vector<uint8_t> bytes) {
+  const auto place = std::upper_bound(Output.begin(), Output.end(), dueMs,
+                                      [](uint64_t due, const TPending& p) { return due < p.DueMs; });
+  Output.insert(place, TPending{dueMs, std::move(bytes)});
+}
+
+std::vector<uint8_t> TMeterSimulator::TakeOutput() {
+  const uint64_t now = Clock();
+  std::vector<uint8_t> due;
+  while (!Output.empty() && Output.front().DueMs <= now) {
+    due.insert(due.end(), Output.front().Bytes.begin(), Output.front().Bytes.end());
+    Output.pop_front();
+  }
+  return due;
+}
+
+int64_t TMeterSimulator::MillisecondsToNextOutput() const {
+  if (Output.empty()) return -1;
+  const uint64_t now = Clock();
+  return Output.front().DueMs <= now ? 0 : static_cast<int64_t>(Output.front().DueMs - now);
+}
+
+bool TMeterSimulator::Chance(double rate) {
+  if (rate <= 0) return false;
+  if (rate >= 1) return true;
+  return Random() < rate * 4294967296.0;
+}
+
+double TMeterSimulator::ElapsedSeconds() const {
+  const uint64_t now = Clock();
+  return now > StartMs ? (now - StartMs) / 1000.0 : 0;
+}
+
+}  // namespace cjt::meter
