@@ -54,7 +54,7 @@ uint8_t ParseMeterType(std::string_view text) {
   return ParseNumber<uint8_t>("meter type", text, 0, 255, 16);
 }
 
-TMeterSpec ParseMeterSpec(std::string_view text) {
+TMeterSetup ParseMeterSetup(std::string_view text) {
   const size_t colon = text.find(':');
   if (colon == std::string_view::npos)
     throw ECommandLine("--meter: TYPE:ADDRESS expected, not \"" + std::string(text) + "\"");
@@ -93,7 +93,7 @@ TProgramOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     } else if (option == "--bind") {
       options.BindAddress = value();
     } else if (option == "--meter") {
-      sim.Meters.push_back(ParseMeterSpec(value()));
+      sim.Meters.push_back(ParseMeterSetup(value()));
     } else if (option == "--echo") {
       sim.Echo = true;
     } else if (option == "--delay") {
@@ -122,7 +122,7 @@ TProgramOptions ParseCommandLine(const std::vector<std::string>& arguments) {
     }
   }
   if (options.Simulator.ErrorStatus != 0 && !errorRateGiven) options.Simulator.ErrorRate = 1;
-  if (options.Simulator.Meters.empty()) options.Simulator.Meters.push_back(ParseMeterSpec("heat:1234567"));
+  if (options.Simulator.Meters.empty()) options.Simulator.Meters.push_back(ParseMeterSetup("heat:1234567"));
   if (options.Line == TLineKind::None && !options.Help)
     throw ECommandLine("one of --serial, --pty or --tcp is needed (see --help)");
   return options;

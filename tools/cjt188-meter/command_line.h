@@ -33,7 +33,7 @@ struct TProgramOptions {
 // "heat", "water", "gas" and the other type names, or a hexadecimal code ("0x22", "22").
 uint8_t ParseMeterType(std::string_view text);
 // TYPE:ADDRESS, the address as in the configuration (up to 14 hexadecimal digits).
-TMeterSpec ParseMeterSpec(std::string_view text);
+TMeterSetup ParseMeterSetup(std::string_view text);
 
 // Throws ECommandLine with a message for the user.
 TProgramOptions ParseCommandLine(const std::vector<std::string>& arguments);

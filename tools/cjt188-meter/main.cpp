@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
   TLineLog log;
   if (options.Verbose) log = [](const std::string& line) { std::cerr << line << std::endl; };
 
-  for (const TMeterSpec& meter : options.Simulator.Meters)
+  for (const TMeterSetup& meter : options.Simulator.Meters)
     std::cerr << "meter type 0x" << std::hex << int(meter.MeterType) << std::dec << " address "
               << cjt::AddressText(meter.Address) << "\n";
   try {

@@ -20,7 +20,7 @@ bool AllBytes(const TAddressBytes& address, uint8_t value) {
 
 TMeterSimulator::TMeterSimulator(TSimulatorOptions options, TClock clock)
     : Options(std::move(options)), Clock(std::move(clock)), StartMs(Clock()), Random(Options.Seed) {
-  for (const TMeterSpec& spec : Options.Meters) Models.emplace_back(spec.MeterType, spec.Address, Options.Seed);
+  for (const TMeterSetup& meter : Options.Meters) Models.emplace_back(meter.MeterType, meter.Address, Options.Seed);
 }
 
 bool TMeterSimulator::Addresses(const TMeterModel& meter, uint8_t meterType, const TAddressBytes& address) {

@@ -17,13 +17,13 @@
 
 namespace cjt::meter {
 
-struct TMeterSpec {
+struct TMeterSetup {
   uint8_t MeterType = 0x20;
   TAddressBytes Address{};
 };
 
 struct TSimulatorOptions {
-  std::vector<TMeterSpec> Meters;
+  std::vector<TMeterSetup> Meters;
   bool Echo = false;             // the line returns every byte it is sent, at once
   uint32_t DelayMs = 0;          // from request to answer
   double DropRate = 0;           // share of answers that are never sent
