@@ -2,7 +2,7 @@
 # Installs what building and testing every flavour needs, when it is missing (Debian 12).
 set -euo pipefail
 
-packages=(cmake make g++ git googletest libbenchmark-dev zlib1g-dev
+packages=(cmake make g++ g++-multilib git googletest libbenchmark-dev zlib1g-dev
           g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32)
 
 sudo_cmd=()

@@ -2,6 +2,7 @@
 # Builds and tests every flavour:
 #   native-asan  all tests with AddressSanitizer and UndefinedBehaviorSanitizer
 #   native-tsan  the threaded tests with ThreadSanitizer
+#   linux32      all tests of the 32-bit x86 build with the POSIX platform layer
 #   win32        all tests of the 32-bit Windows build under wine
 # Exits non-zero when any build or test fails.
 set -uo pipefail
@@ -33,6 +34,7 @@ run_flavour() {
 mkdir -p build
 run_flavour native-asan "" -- -DCJT_SANITIZE=address,undefined
 run_flavour native-tsan "-L threads" -- -DCJT_SANITIZE=thread
+run_flavour linux32 "" -- -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-linux32.cmake
 # wine sets up its prefix on first use; do it once before tests run in parallel.
 wineboot -i >/dev/null 2>&1 || true
 run_flavour win32 "" -- -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake
