@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <thread>
 #include <vector>
 
@@ -21,6 +23,22 @@ TEST(CalendarTime, EncodesDaysSince18991230) {
 TEST(CalendarTime, KeepsTheTimeOfDayPositiveBefore1899) {
   // The day before the epoch at noon is -1.5: the whole days count back, the fraction too.
   EXPECT_DOUBLE_EQ(EncodeCalendarTime({1899, 12, 29, 12, 0, 0, 0}), -1.5);
+}
+
+TEST(CalendarTime, DecodesWhatItEncodes) {
+  const TCalendarTime samples[] = {{2025, 12, 9, 12, 0, 0, 0}, {2000, 2, 29, 23, 59, 59, 999},
+                                   {1899, 12, 30, 0, 0, 0, 0}, {1899, 12, 29, 6, 0, 0, 0},
+                                   {100, 1, 1, 0, 0, 0, 0},    {9999, 12, 31, 18, 30, 0, 0},
+                                   {1900, 3, 1, 0, 0, 1, 500}};
+  for (const TCalendarTime& t : samples) {
+    const TCalendarTime back = DecodeCalendarTime(EncodeCalendarTime(t));
+    EXPECT_EQ(std::tie(back.Year, back.Month, back.Day, back.Hour, back.Minute, back.Second, back.Millisecond),
+              std::tie(t.Year, t.Month, t.Day, t.Hour, t.Minute, t.Second, t.Millisecond))
+        << t.Year << "-" << t.Month << "-" << t.Day;
+  }
+  // A time of day that rounds up to midnight belongs to the next day.
+  const TCalendarTime midnight = DecodeCalendarTime(1.0 - 1e-10);
+  EXPECT_EQ(std::tie(midnight.Day, midnight.Hour), std::make_tuple(31, 0));
 }
 
 TEST(TickWidener, AddsTwoToThe32ndAtEveryWrap) {
