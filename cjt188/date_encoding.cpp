@@ -6,15 +6,8 @@ namespace cjt {
 
 namespace {
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysInMonth(int year, int month) {
-  static const int Days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : Days[month - 1];
-}
-
 void CheckDate(int year, int month, int day) {
-  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > platform::DaysInMonth(year, month))
     throw EConvertError("Invalid argument to date encode");
 }
 

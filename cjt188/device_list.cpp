@@ -2,15 +2,15 @@
 
 #include <algorithm>
 
+#include "platform/text_encoding.h"
+
 namespace cjt {
 
 namespace {
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
   return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return static_cast<unsigned char>(LowerAscii(x)) < static_cast<unsigned char>(LowerAscii(y));
+    return static_cast<unsigned char>(platform::AsciiLower(x)) < static_cast<unsigned char>(platform::AsciiLower(y));
   });
 }
 

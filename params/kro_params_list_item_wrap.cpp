@@ -9,12 +9,6 @@ namespace cjt {
 
 namespace {
 
-std::string AsciiLowerCase(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 const char* TextOrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
 
 }  // namespace
@@ -31,7 +25,7 @@ IkroParamsListItemW* TkroParamsListItemWrap::NewReference(TkroParamsListItem* it
 void TkroParamsListItemWrap::RefreshNames() {
   NameA = Item->Name;
   NameW = platform::AnsiToWide(NameA);
-  KeyText = AsciiLowerCase(platform::WideToUtf8(NameW));
+  KeyText = platform::AsciiLowerCase(platform::WideToUtf8(NameW));
 }
 
 void TkroParamsListItemWrap::Rename(std::string name) {

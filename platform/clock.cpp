@@ -18,8 +18,6 @@ std::atomic<TManualClock*> ActiveManualClock{nullptr};
 
 constexpr double MsPerDay = 86400000.0;
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
 // Days from 0001-01-01 to the given date, proleptic Gregorian calendar.
 int64_t DaysFromCivilStart(int year, int month, int day) {
   static const int CumulativeDays[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
@@ -46,8 +44,7 @@ void CivilFromDays(int64_t days, TCalendarTime& out) {
   out.Year = static_cast<int>(n400 * 400 + n100 * 100 + n4 * 4 + n1 + 1);
   int month = 1;
   for (;; ++month) {
-    static const int MonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const int length = MonthDays[month - 1] + (month == 2 && IsLeapYear(out.Year) ? 1 : 0);
+    const int length = DaysInMonth(out.Year, month);
     if (n < length) break;
     n -= length;
   }
@@ -56,6 +53,13 @@ void CivilFromDays(int64_t days, TCalendarTime& out) {
 }
 
 }  // namespace
+
+bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int DaysInMonth(int year, int month) {
+  static const int MonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : MonthDays[month - 1];
+}
 
 TCalendarTime DecodeCalendarTime(double dateTime) {
   auto days = static_cast<int64_t>(dateTime);  // toward zero: the day, also before 1899-12-30

@@ -19,6 +19,10 @@ struct TCalendarTime {
   int Year = 1899, Month = 12, Day = 30, Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
 };
 
+// Gregorian calendar rules.
+bool IsLeapYear(int year);
+int DaysInMonth(int year, int month);  // month 1 to 12
+
 // Days since 1899-12-30 of a valid calendar date and time (no range check here).
 double EncodeCalendarTime(const TCalendarTime& time);
 

@@ -14,6 +14,10 @@ std::string WideToAnsi(std::u16string_view text);
 // UTF-8, so that multi-byte characters stay intact).
 std::string AnsiLowerCase(std::string_view text);
 
+// ASCII letters A-Z lowered, every other byte kept.
+inline char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+std::string AsciiLowerCase(std::string_view text);
+
 // UTF-8, whatever the system's 8-bit text is. Invalid sequences and lone surrogates become
 // U+FFFD.
 std::u16string Utf8ToWide(std::string_view text);

@@ -79,6 +79,12 @@ std::string WideToUtf8(std::u16string_view text) {
   return out;
 }
 
+std::string AsciiLowerCase(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = AsciiLower(c);
+  return out;
+}
+
 size_t WideLength(const char16_t* text) {
   size_t n = 0;
   while (text[n] != 0) ++n;

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "platform/text_encoding.h"
+
 namespace cjt {
 
 namespace {
@@ -12,12 +14,10 @@ constexpr std::string_view kCDataOpen = "<![CDATA[";
 
 bool IsBlankCode(char c) { return static_cast<unsigned char>(c) <= 32; }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    if (platform::AsciiLower(a[i]) != platform::AsciiLower(b[i])) return false;
   }
   return true;
 }

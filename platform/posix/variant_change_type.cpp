@@ -79,10 +79,7 @@ int ParseFieldAfter(const std::string& text, size_t& pos, char separator, size_t
 }
 
 bool ValidDate(int y, int m, int d) {
-  static const int MonthDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (y < 100 || y > 9999 || m < 1 || m > 12 || d < 1 || d > MonthDays[m - 1]) return false;
-  const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-  return m != 2 || d <= 28 || leap;
+  return y >= 100 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= DaysInMonth(y, m);
 }
 
 // "YYYY-MM-DD", "HH:MM[:SS]" or both separated by a blank or "T".
