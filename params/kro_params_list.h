@@ -57,7 +57,7 @@ class TkroParamsList {
   TkroParamsListItem* SetValueByName(std::string_view name, const TVariant& value);
 
   void Delete(int32_t index);
-  void Clear();
+  virtual void Clear();
 
   // Appends a copy of item (name, key, data type, state and value); null for an empty name.
   virtual TkroParamsListItem* AddCopy(const TkroParamsListItem& item);

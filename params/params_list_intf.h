@@ -7,14 +7,11 @@
 
 #include <cstdint>
 
+#include "platform/calling_convention.h"
 #include "platform/guid.h"
 #include "platform/ole_variant.h"
 
-#if defined(__i386__)
-#define CJT_COMCALL __attribute__((stdcall))
-#else
-#define CJT_COMCALL
-#endif
+#define CJT_COMCALL CJT_STDCALL
 
 namespace cjt {
 

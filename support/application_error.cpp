@@ -1,5 +1,9 @@
 #include "support/application_error.h"
 
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <typeinfo>
 
@@ -11,6 +15,13 @@ namespace {
 
 std::mutex HandlerMutex;
 TApplicationErrorHandler Handler;
+
+// The readable name of a class, as the compiler's runtime spells it.
+std::string ClassName(const std::type_info& type) {
+  int status = 0;
+  std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), std::free);
+  return status == 0 && name ? name.get() : type.name();
+}
 
 }  // namespace
 
@@ -24,7 +35,18 @@ std::string DescribeException(std::exception_ptr error) {
     if (error) std::rethrow_exception(error);
     return "no exception";
   } catch (const std::exception& caught) {
-    return std::string(typeid(caught).name()) + ": " + caught.what();
+    return ClassName(typeid(caught)) + ": " + caught.what();
+  } catch (...) {
+    return "unknown exception";
+  }
+}
+
+std::string ExceptionMessage(std::exception_ptr error) {
+  try {
+    if (error) std::rethrow_exception(error);
+    return {};
+  } catch (const std::exception& caught) {
+    return caught.what();
   } catch (...) {
     return "unknown exception";
   }

@@ -18,5 +18,7 @@ void HandleApplicationException(std::exception_ptr error);
 
 // The short report of an exception: its class and message.
 std::string DescribeException(std::exception_ptr error);
+// Only the message of an exception.
+std::string ExceptionMessage(std::exception_ptr error);
 
 }  // namespace cjt

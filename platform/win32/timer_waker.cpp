@@ -10,6 +10,7 @@
 
 #include "platform/thread.h"
 #include "platform/timer_service_core.h"
+#include "platform/win32/own_module.h"
 
 namespace cjt::platform {
 
@@ -75,18 +76,11 @@ LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-HINSTANCE OwnModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                     reinterpret_cast<LPCWSTR>(&TimerWindowProc), &module);
-  return module;
-}
-
 void RegisterWindowClassOnce() {
   static const bool registered = [] {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = TimerWindowProc;
-    windowClass.hInstance = OwnModule();
+    windowClass.hInstance = OwnModuleHandle();
     windowClass.lpszClassName = WindowClassName;
     return RegisterClassW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
   }();
@@ -99,7 +93,8 @@ class TWindowWaker final : public TTimerWaker {
     RegisterWindowClassOnce();
     Link->Owner = CurrentThreadId();
     Link->Service = std::move(service);
-    Link->Window = CreateWindowExW(0, WindowClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, OwnModule(), nullptr);
+    Link->Window =
+        CreateWindowExW(0, WindowClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, OwnModuleHandle(), nullptr);
     if (Link->Window)
       SetWindowLongPtrW(Link->Window, GWLP_USERDATA,
                         reinterpret_cast<LONG_PTR>(new std::shared_ptr<TWindowLink>(Link)));

@@ -1,0 +1,103 @@
+#include "plugin/call_context.h"
+
+#include <cstring>
+#include <stdexcept>
+
+#include "params/copy_to_intf.h"
+#include "params/kro_params_list_wrap.h"
+
+namespace cjt {
+
+namespace {
+
+// A counted interface over a list object of the host; the list stays the host's.
+IkroParamsListA* WrapListObject(TkroParamsList* list) {
+  IkroParamsListA* intf = static_cast<IkroParamsListA*>(new TkroParamsListWrap(list, true));
+  intf->AddRef();
+  return intf;
+}
+
+void Hold(TIntfRef<IkroParamsListA>& ref, IkroParamsListA* counted) { *ref.Receive() = counted; }
+
+}  // namespace
+
+TCallContext::TCallContext(TPluginCallRecord& record) : Record(record), Saved(record) {
+  try {
+    TakeParams();
+    WrapBlock(Record.Input, Input);
+    WrapBlock(Record.Output, Output);
+  } catch (...) {
+    Restore();
+    throw;
+  }
+}
+
+void TCallContext::TakeParams() {
+  if (Record.Params == 0) return;
+  void* params = reinterpret_cast<void*>(Record.Params);
+  if (TkroParamsList* list = AsParamsListObject(params)) {
+    Hold(ParamsRef, WrapListObject(list));
+    ParamsVar = ParamsRef.Get();
+    Record.Params = reinterpret_cast<uintptr_t>(&ParamsVar);
+    ParamsReplaced = true;
+    return;
+  }
+  // Otherwise Params addresses a variable that holds an interface.
+  Record.Flags |= FlagParamsWereIntf;
+  auto* given = *static_cast<IUnknownIntf**>(params);
+  if (given == nullptr) return;
+  if (given->QueryInterface(IID_IkroParamsListA, reinterpret_cast<void**>(ParamsRef.Receive())) != 0)
+    throw std::invalid_argument("The parameter list of the call has no list interface");
+  // The host's variable may hold either list interface; the call reads the 8-bit one.
+  ParamsVar = ParamsRef.Get();
+  Record.Params = reinterpret_cast<uintptr_t>(&ParamsVar);
+  ParamsReplaced = true;
+}
+
+// A block refers to a raw list of kind 1 (when it carries the list signature) or kind 8;
+// kind 8 without the signature is left alone, since wrapping anything else would read
+// foreign memory as a list.
+void TCallContext::WrapBlock(TPluginDataBlock& block, THeldBlock& held) {
+  if (block.Kind != DataKindListObject && block.Kind != DataKindWrapList) return;
+  TkroParamsList* list = AsParamsListObject(reinterpret_cast<void*>(block.Data));
+  if (list == nullptr) return;
+  Hold(held.Ref, WrapListObject(list));
+  held.Var = held.Ref.Get();
+  block.Kind = DataKindListIntf;
+  block.Data = reinterpret_cast<uintptr_t>(&held.Var);
+}
+
+// A block that still refers to the context's interface variable gets its list back, so
+// the host never finds an address that dies with the context; a block that the call has
+// changed since keeps the change.
+void TCallContext::RestoreBlock(TPluginDataBlock& block, const TPluginDataBlock& saved, const THeldBlock& held) {
+  if (held.Ref && block.Kind == DataKindListIntf && block.Data == reinterpret_cast<uintptr_t>(&held.Var)) {
+    block.Kind = saved.Kind;
+    block.Data = saved.Data;
+  }
+}
+
+TCallContext::~TCallContext() { Restore(); }
+
+void TCallContext::Restore() {
+  Record.Flags = Saved.Flags;
+  if (ParamsReplaced) Record.Params = Saved.Params;
+  RestoreBlock(Record.Input, Saved.Input, Input);
+  RestoreBlock(Record.Output, Saved.Output, Output);
+}
+
+IkroParamsListA* ParamsOf(const TPluginCallRecord& record) {
+  if (record.Params == 0) return nullptr;
+  IkroParamsListA* intf;
+  std::memcpy(&intf, reinterpret_cast<const void*>(record.Params), sizeof intf);
+  return intf;
+}
+
+IkroParamsListA* BlockList(const TPluginDataBlock& block) {
+  if (block.Kind != DataKindListIntf || block.Data == 0) return nullptr;
+  IkroParamsListA* intf;
+  std::memcpy(&intf, reinterpret_cast<const void*>(block.Data), sizeof intf);
+  return intf;
+}
+
+}  // namespace cjt

@@ -1,0 +1,40 @@
+#include "plugin/parsed_data_list.h"
+
+#include "platform/clock.h"
+#include "plugin/parser_items.h"
+
+namespace cjt {
+
+void TParsedDataList::AppendPacketText(std::string_view text) {
+  if (!FPacketText.empty()) FPacketText += PacketTextSeparator;
+  FPacketText += text;
+}
+
+void TParsedDataList::Clear() {
+  TkroParamsList::Clear();
+  FPacketText.clear();
+}
+
+int FillGenericValues(TkroParamsList& list, const TGenericValues& values) {
+  int count = 0;
+  if (!values.FullPacket.empty()) {
+    list.Add(ItemFullDataPacket, TVariant(values.FullPacket));
+    ++count;
+  }
+  if (!values.DataPacket.empty()) {
+    list.Add(ItemDataPacket, TVariant(values.DataPacket));
+    ++count;
+  }
+  list.Add(ItemDateTimeStamp, TVariant::Date(platform::NowDateTime()));
+  list.Add(ItemDataSourceId, TVariant(values.DataSourceId));
+  list.Add(ItemDataSourceFullName, TVariant(values.DataSourceFullName));
+  if (values.ClientId != 0) {
+    list.Add(ItemClientId, TVariant(values.ClientId));
+    list.Add(ItemDataSourceName, TVariant(values.ClientName));
+    return count + 5;
+  }
+  list.Add(ItemDataSourceName, TVariant(values.DataSourceName));
+  return count + 4;
+}
+
+}  // namespace cjt

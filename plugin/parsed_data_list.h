@@ -1,0 +1,44 @@
+// TParsedDataList: the values decoded from one packet, with the raw packet text they were
+// decoded from, and the filling of the values every parser module delivers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "params/kro_params_list.h"
+
+namespace cjt {
+
+// Between two packet texts gathered into one.
+inline constexpr char PacketTextSeparator[] = "<{[::]}>";
+
+class TParsedDataList : public TkroParamsList {
+ public:
+  const std::string& PacketText() const { return FPacketText; }
+  // The first text becomes the packet text; later ones follow the separator.
+  void AppendPacketText(std::string_view text);
+
+  // Empties the values and the packet text.
+  void Clear() override;
+
+ private:
+  std::string FPacketText;
+};
+
+// What the generic values are filled from.
+struct TGenericValues {
+  std::string FullPacket;  // empty: not given
+  std::string DataPacket;  // empty: not given
+  int32_t DataSourceId = 0;
+  std::string DataSourceName;
+  std::string DataSourceFullName;
+  int32_t ClientId = 0;  // 0: no client
+  std::string ClientName;
+};
+
+// Appends the generic values under their item names (a name already present gets a second
+// entry) and returns how many were written.
+int FillGenericValues(TkroParamsList& list, const TGenericValues& values);
+
+}  // namespace cjt

@@ -1,0 +1,79 @@
+#include "tools/cjt188-host/host_exports.h"
+
+#include <mutex>
+
+#include "params/intf_ref.h"
+#include "params/params_list_intf.h"
+#include "params/variant.h"
+#include "platform/window_message.h"
+#include "plugin/call_record.h"
+
+namespace cjt::host {
+
+namespace {
+
+std::mutex HandlerMutex;
+TSendHandler Handler;
+
+std::string ValueText(const TVariant& value) {
+  if (value.IsNull()) return "(null)";
+  try {
+    return value.AsString();
+  } catch (const EVariantError&) {
+    return "(" + VarTypeName(value.Type()) + ")";
+  }
+}
+
+// The values of a list that reaches the host through its interface.
+void CopyValues(IkroParamsListA* list, TSentData& sent) {
+  for (int32_t i = 0; list != nullptr && i < list->Count(); ++i) {
+    TIntfRef<IkroParamsListItemW> item;
+    if (list->GetItem(i, item.Receive()) != 0 || !item) continue;
+    TVariant value;
+    item->GetValue(value.Receive());
+    sent.Values.emplace_back(item->GetName() ? item->GetName() : "", ValueText(value));
+  }
+}
+
+void CopyRecord(const TPluginCallRecord& record, TSentData& sent) {
+  if (record.Input.Kind == DataKindTextBuffer && record.Input.Data != 0)
+    sent.PacketText.assign(reinterpret_cast<const char*>(record.Input.Data), record.Input.Size);
+  if (record.Output.Kind == DataKindListIntf && record.Output.Data != 0)
+    CopyValues(*reinterpret_cast<IkroParamsListA* const*>(record.Output.Data), sent);
+}
+
+}  // namespace
+
+void SetSendHandler(TSendHandler handler) {
+  std::lock_guard<std::mutex> lock(HandlerMutex);
+  Handler = std::move(handler);
+}
+
+}  // namespace cjt::host
+
+using namespace cjt;
+
+int32_t CJT_STDCALL Corvane_SendDataEx(uint32_t moduleIndex, uint32_t dataSourceId, uint32_t connectionKey,
+                                       uint32_t reserved, uint32_t kind, uintptr_t address, uint32_t count) {
+  host::TSendHandler handler;
+  {
+    std::lock_guard<std::mutex> lock(host::HandlerMutex);
+    handler = host::Handler;
+  }
+  if (!handler || address == 0) return -1;
+  try {
+    host::TSentData sent{moduleIndex, dataSourceId, connectionKey, kind, {}, {}, {}};
+    if (kind == DataKindListIntf)
+      host::CopyRecord(*reinterpret_cast<const TPluginCallRecord*>(address), sent);
+    else
+      sent.Bytes.assign(reinterpret_cast<const char*>(address), count);
+    return handler(sent);
+  } catch (...) {
+    // Nothing of the host crosses into the plug-in.
+    return -1;
+  }
+}
+
+int32_t CJT_STDCALL Corvane_PostMessage(uint32_t window, uint32_t message, uintptr_t wparam, intptr_t lparam) {
+  return platform::TMessageWindow::Deliver(window, message, wparam, lparam) ? 1 : 0;
+}

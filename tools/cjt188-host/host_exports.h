@@ -1,0 +1,40 @@
+// The functions a host program exports for its plug-ins: the send function and, where there
+// are no windows, the message function. What arrives is copied during the call and handed
+// to the handler the host program sets.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/calling_convention.h"
+
+namespace cjt::host {
+
+// One call of the send function, copied.
+struct TSentData {
+  uint32_t ModuleIndex = 0;
+  uint32_t DataSourceId = 0;
+  uint32_t ConnectionKey = 0;
+  uint32_t Kind = 0;
+  std::string Bytes;                                        // kinds 0x81 and 0x82
+  std::string PacketText;                                   // kind 9
+  std::vector<std::pair<std::string, std::string>> Values;  // kind 9: names and values as text
+};
+
+// Answers the send function's result.
+using TSendHandler = std::function<int32_t(const TSentData& sent)>;
+
+// Replaces the handler (null: the send function answers -1).
+void SetSendHandler(TSendHandler handler);
+
+}  // namespace cjt::host
+
+extern "C" {
+CJT_EXPORT int32_t CJT_STDCALL Corvane_SendDataEx(uint32_t moduleIndex, uint32_t dataSourceId, uint32_t connectionKey,
+                                                  uint32_t reserved, uint32_t kind, uintptr_t address, uint32_t count);
+CJT_EXPORT int32_t CJT_STDCALL Corvane_PostMessage(uint32_t window, uint32_t message, uintptr_t wparam,
+                                                   intptr_t lparam);
+}

@@ -1,0 +1,106 @@
+#include "tools/cjt188-host/host_session.h"
+
+#include <vector>
+
+#include "platform/module.h"
+
+namespace cjt::host {
+
+std::unique_ptr<TkroParamsList> ArgumentList(const TArguments& arguments) {
+  auto list = std::make_unique<TkroParamsList>();
+  for (const auto& [name, value] : arguments) list->Add(name, value);
+  return list;
+}
+
+THostSession::THostSession(TPluginLibrary& library)
+    : Library(library), MessageWindow([this](uint32_t message, uintptr_t, intptr_t) {
+        if (message == MessageLogChanged) ++LogNotices;
+      }) {}
+
+THostSession::~THostSession() {
+  if (FInstance != 0) Free();
+}
+
+TPluginCallRecord THostSession::NewRecord() const {
+  TPluginCallRecord record{};
+  record.Size = CallRecordSize;
+  record.Instance = FInstance;
+  return record;
+}
+
+int32_t THostSession::Create(const TArguments& arguments) {
+  std::unique_ptr<TkroParamsList> list = ArgumentList(arguments);
+  TPluginCallRecord record = NewRecord();
+  record.Instance = 0;
+  record.Params = reinterpret_cast<uintptr_t>(list.get());
+  const int32_t result = Library.CreatePluginInstance(&record);
+  if (result == 0) FInstance = record.Instance;
+  return result;
+}
+
+TCommandAnswer THostSession::Command(const std::string& command, const TArguments& arguments) {
+  std::unique_ptr<TkroParamsList> list = ArgumentList(arguments);
+  list->Add("COMMAND", TVariant(command));
+  list->Add("RESULT", TVariant());
+  TPluginCallRecord record = NewRecord();
+  record.Params = reinterpret_cast<uintptr_t>(list.get());
+  TCommandAnswer answer;
+  answer.Result = Library.ExecutePluginCommand(&record);
+  answer.Value = list->GetValue("RESULT");
+  return answer;
+}
+
+TCommandAnswer THostSession::Load(const TArguments& arguments) {
+  TArguments all = arguments;
+  all.emplace_back("HANDLE", TVariant(static_cast<int64_t>(platform::ProgramHandle())));
+  all.emplace_back("MSG-PROC-HANDLE", TVariant(static_cast<int64_t>(Window())));
+  return Command("LOAD", all);
+}
+
+std::string THostSession::TakeLog() {
+  TPluginCallRecord record = NewRecord();
+  Library.GetLogEx(&record);
+  const uint32_t needed = static_cast<uint32_t>(record.Output.Data);
+  if (needed == 0) return {};
+  std::vector<char> buffer(needed);
+  record = NewRecord();
+  record.Input.Size = needed;
+  record.Input.Data = reinterpret_cast<uintptr_t>(buffer.data());
+  const int32_t copied = Library.GetLogEx(&record);
+  return std::string(buffer.data(), copied > 0 ? static_cast<size_t>(copied) : 0);
+}
+
+int32_t THostSession::ProcessBytes(uint32_t dataSourceId, uint32_t connectionKey, const std::string& bytes,
+                                   uint8_t mode, TkroParamsList* output) {
+  TkroParamsList params;
+  TPluginCallRecord record = NewRecord();
+  record.DataSourceId = dataSourceId;
+  record.ConnectionKey = connectionKey;
+  record.Mode = mode;
+  record.Params = reinterpret_cast<uintptr_t>(&params);
+  record.Input.Kind = DataKindSendBytes;
+  record.Input.Size = static_cast<uint32_t>(bytes.size());
+  record.Input.Data = reinterpret_cast<uintptr_t>(bytes.data());
+  if (output != nullptr) {
+    record.Output.Kind = DataKindListObject;
+    record.Output.Data = reinterpret_cast<uintptr_t>(output);
+  }
+  return Library.ProcessData(&record);
+}
+
+int32_t THostSession::Free() {
+  TPluginCallRecord record = NewRecord();
+  const int32_t result = Library.FreePluginInstance(&record);
+  FInstance = 0;
+  return result;
+}
+
+int32_t THostSession::ReleaseRequest() {
+  TPluginCallRecord record{};
+  record.Size = CallRecordSize;
+  record.Input.Kind = DataKindRelease;
+  record.Input.Data = ReleaseRequestData;
+  return Library.FreePluginInstance(&record);
+}
+
+}  // namespace cjt::host
