@@ -3,19 +3,12 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "params/borrowed_list_intf.h"
 #include "params/copy_to_intf.h"
-#include "params/kro_params_list_wrap.h"
 
 namespace cjt {
 
 namespace {
-
-// A counted interface over a list object of the host; the list stays the host's.
-IkroParamsListA* WrapListObject(TkroParamsList* list) {
-  IkroParamsListA* intf = static_cast<IkroParamsListA*>(new TkroParamsListWrap(list, true));
-  intf->AddRef();
-  return intf;
-}
 
 void Hold(TIntfRef<IkroParamsListA>& ref, IkroParamsListA* counted) { *ref.Receive() = counted; }
 
@@ -36,7 +29,7 @@ void TCallContext::TakeParams() {
   if (Record.Params == 0) return;
   void* params = reinterpret_cast<void*>(Record.Params);
   if (TkroParamsList* list = AsParamsListObject(params)) {
-    Hold(ParamsRef, WrapListObject(list));
+    Hold(ParamsRef, NewBorrowedListIntf(*list));
     ParamsVar = ParamsRef.Get();
     Record.Params = reinterpret_cast<uintptr_t>(&ParamsVar);
     ParamsReplaced = true;
@@ -61,7 +54,7 @@ void TCallContext::WrapBlock(TPluginDataBlock& block, THeldBlock& held) {
   if (block.Kind != DataKindListObject && block.Kind != DataKindWrapList) return;
   TkroParamsList* list = AsParamsListObject(reinterpret_cast<void*>(block.Data));
   if (list == nullptr) return;
-  Hold(held.Ref, WrapListObject(list));
+  Hold(held.Ref, NewBorrowedListIntf(*list));
   held.Var = held.Ref.Get();
   block.Kind = DataKindListIntf;
   block.Data = reinterpret_cast<uintptr_t>(&held.Var);

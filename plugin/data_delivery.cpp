@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "params/borrowed_list_intf.h"
 #include "params/copy_to_intf.h"
-#include "params/kro_params_list_wrap.h"
 #include "plugin/call_context.h"
 #include "plugin/kro_plugin.h"
 
@@ -18,23 +18,6 @@ int32_t Send(TkroPlugin& plugin, uint32_t dataSourceId, uint32_t connectionKey, 
   if (send == nullptr) return -1;
   return send(plugin.ModuleIndex, dataSourceId, connectionKey, 0, kind, address, count);
 }
-
-// A counted wrapper over a list that stays the caller's, released on every way out.
-class TBorrowedListIntf {
- public:
-  explicit TBorrowedListIntf(TkroParamsList& list)
-      : Intf(static_cast<IkroParamsListA*>(new TkroParamsListWrap(&list, true))) {
-    Intf->AddRef();
-  }
-  ~TBorrowedListIntf() { Intf->Release(); }
-  TBorrowedListIntf(const TBorrowedListIntf&) = delete;
-  TBorrowedListIntf& operator=(const TBorrowedListIntf&) = delete;
-
-  IkroParamsListA** Var() { return &Intf; }
-
- private:
-  IkroParamsListA* Intf;
-};
 
 // The text the Input block holds when it holds a text buffer.
 std::string_view InputText(const TPluginDataBlock& input) {

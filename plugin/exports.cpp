@@ -38,7 +38,7 @@ int32_t CreateInstance(TPluginCallRecord& record) {
   return 0;
 }
 
-// Reads the command and runs it; an exception of the command is reported in the log.
+// Reads the command and runs it.
 int32_t RunCommand(TkroPlugin& instance, TPluginCallRecord& record, std::string& commandText) {
   TCallContext context(record);
   try {
@@ -50,12 +50,7 @@ int32_t RunCommand(TkroPlugin& instance, TPluginCallRecord& record, std::string&
   const std::optional<std::string> command = GivenText(context.Params(), "COMMAND");
   if (!command) return -1;
   commandText = *command;
-  try {
-    return instance.ExecuteCommand(*command, record);
-  } catch (...) {
-    instance.AddLog(LogLevelError, DescribeException(std::current_exception()));
-    return -3;
-  }
+  return instance.ExecuteCommand(*command, record);
 }
 
 }  // namespace

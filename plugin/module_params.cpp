@@ -163,20 +163,21 @@ uint8_t TkroPlugin::EnabledModuleTypes() const {
   return bits;
 }
 
+// Named properties come first, so that "CustomCommands" is never taken for a custom key.
 TVariant TkroPlugin::GetModuleParameter(const std::string& name) {
-  if (const std::optional<std::string> key = CustomKey(name)) return GetCustomParameter(*key);
-  if (const std::optional<TItemField> field = ItemFieldOf(name)) return ItemFieldValue(ParserItems, *field, name);
   auto getter = Getters().find(platform::AsciiLowerCase(name));
-  return getter != Getters().end() ? getter->second(*this) : TVariant();
+  if (getter != Getters().end()) return getter->second(*this);
+  if (const std::optional<TItemField> field = ItemFieldOf(name)) return ItemFieldValue(ParserItems, *field, name);
+  if (const std::optional<std::string> key = CustomKey(name)) return GetCustomParameter(*key);
+  return TVariant();
 }
 
 bool TkroPlugin::SetModuleParameter(const std::string& name, const TVariant& value) {
-  if (const std::optional<std::string> key = CustomKey(name)) {
-    SetCustomParameter(*key, value);
-    return true;
-  }
   auto setter = Setters().find(platform::AsciiLowerCase(name));
-  return setter != Setters().end() && setter->second(*this, value);
+  if (setter != Setters().end()) return setter->second(*this, value);
+  const std::optional<std::string> key = CustomKey(name);
+  if (key) SetCustomParameter(*key, value);
+  return key.has_value();
 }
 
 TVariant TkroPlugin::GetCustomParameter(const std::string& key) {

@@ -5,6 +5,7 @@
 #include "plugin/call_context.h"
 #include "plugin/call_params.h"
 #include "plugin/kro_plugin.h"
+#include "support/application_error.h"
 #include "support/assertion.h"
 #include "support/text_lines.h"
 
@@ -189,9 +190,15 @@ class TCommandRunner {
   IkroParamsListA* Params;
 };
 
+// An exception that no command row handles gives -3, and its report goes to the log.
 int32_t TkroPlugin::ExecuteCommand(const std::string& command, TPluginCallRecord& record) {
-  TCommandBracket bracket(*this);
-  return TCommandRunner(*this, command, record).Run();
+  try {
+    TCommandBracket bracket(*this);
+    return TCommandRunner(*this, command, record).Run();
+  } catch (...) {
+    AddLog(LogLevelError, DescribeException(std::current_exception()));
+    return -3;
+  }
 }
 
 }  // namespace cjt

@@ -57,17 +57,19 @@ TCommandAnswer THostSession::Load(const TArguments& arguments) {
   return Command("LOAD", all);
 }
 
+// A host offers a buffer; when the log is longer it learns the length and asks again.
 std::string THostSession::TakeLog() {
-  TPluginCallRecord record = NewRecord();
-  Library.GetLogEx(&record);
-  const uint32_t needed = static_cast<uint32_t>(record.Output.Data);
-  if (needed == 0) return {};
-  std::vector<char> buffer(needed);
-  record = NewRecord();
-  record.Input.Size = needed;
-  record.Input.Data = reinterpret_cast<uintptr_t>(buffer.data());
-  const int32_t copied = Library.GetLogEx(&record);
-  return std::string(buffer.data(), copied > 0 ? static_cast<size_t>(copied) : 0);
+  std::vector<char> buffer(4096);
+  for (;;) {
+    TPluginCallRecord record = NewRecord();
+    record.Input.Size = static_cast<uint32_t>(buffer.size());
+    record.Input.Data = reinterpret_cast<uintptr_t>(buffer.data());
+    const int32_t copied = Library.GetLogEx(&record);
+    if (copied > 0) return std::string(buffer.data(), static_cast<size_t>(copied));
+    const uintptr_t needed = record.Output.Data;
+    if (needed <= buffer.size()) return {};
+    buffer.resize(needed);
+  }
 }
 
 int32_t THostSession::ProcessBytes(uint32_t dataSourceId, uint32_t connectionKey, const std::string& bytes,
@@ -80,7 +82,7 @@ int32_t THostSession::ProcessBytes(uint32_t dataSourceId, uint32_t connectionKey
   record.Params = reinterpret_cast<uintptr_t>(&params);
   record.Input.Kind = DataKindSendBytes;
   record.Input.Size = static_cast<uint32_t>(bytes.size());
-  record.Input.Data = reinterpret_cast<uintptr_t>(bytes.data());
+  record.Input.Data = bytes.empty() ? 0 : reinterpret_cast<uintptr_t>(bytes.data());
   if (output != nullptr) {
     record.Output.Kind = DataKindListObject;
     record.Output.Data = reinterpret_cast<uintptr_t>(output);

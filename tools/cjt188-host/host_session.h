@@ -40,9 +40,10 @@ class THostSession {
   TCommandAnswer Command(const std::string& command, const TArguments& arguments = {});
   // LOAD with the host's handle, its window and the given arguments.
   TCommandAnswer Load(const TArguments& arguments = {});
-  // The log as GetLogEx hands it out, asking for the size first.
+  // The log as GetLogEx hands it out.
   std::string TakeLog();
-  // ProcessData with received bytes; values returned in the call go to output.
+  // ProcessData with received bytes (none: no input); values returned in the call go to
+  // output.
   int32_t ProcessBytes(uint32_t dataSourceId, uint32_t connectionKey, const std::string& bytes, uint8_t mode,
                        TkroParamsList* output);
   int32_t Free();
