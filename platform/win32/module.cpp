@@ -31,6 +31,15 @@ HMODULE OwnModuleHandle() {
   return module;
 }
 
+HWND CreateMessageWindow(const wchar_t* className, WNDPROC windowProc) {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = windowProc;
+  windowClass.hInstance = OwnModuleHandle();
+  windowClass.lpszClassName = className;
+  if (RegisterClassW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+  return CreateWindowExW(0, className, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, OwnModuleHandle(), nullptr);
+}
+
 std::string OwnModuleFileName() { return ModuleFileName(OwnModuleHandle()); }
 
 std::string OwnModuleVersion() {

@@ -76,25 +76,12 @@ LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void RegisterWindowClassOnce() {
-  static const bool registered = [] {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = TimerWindowProc;
-    windowClass.hInstance = OwnModuleHandle();
-    windowClass.lpszClassName = WindowClassName;
-    return RegisterClassW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
-  (void)registered;
-}
-
 class TWindowWaker final : public TTimerWaker {
  public:
   explicit TWindowWaker(std::weak_ptr<TTimerService> service) : Link(std::make_shared<TWindowLink>()) {
-    RegisterWindowClassOnce();
     Link->Owner = CurrentThreadId();
     Link->Service = std::move(service);
-    Link->Window =
-        CreateWindowExW(0, WindowClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, OwnModuleHandle(), nullptr);
+    Link->Window = CreateMessageWindow(WindowClassName, TimerWindowProc);
     if (Link->Window)
       SetWindowLongPtrW(Link->Window, GWLP_USERDATA,
                         reinterpret_cast<LONG_PTR>(new std::shared_ptr<TWindowLink>(Link)));

@@ -19,17 +19,6 @@ LRESULT CALLBACK MessageWindowProc(HWND window, UINT message, WPARAM wParam, LPA
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void RegisterWindowClassOnce() {
-  static const bool registered = [] {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = MessageWindowProc;
-    windowClass.hInstance = OwnModuleHandle();
-    windowClass.lpszClassName = WindowClassName;
-    return RegisterClassW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-  }();
-  (void)registered;
-}
-
 HWND AsWindow(uint32_t window) { return reinterpret_cast<HWND>(static_cast<uintptr_t>(window)); }
 
 }  // namespace
@@ -47,10 +36,8 @@ struct TMessageWindow::TState {
 };
 
 TMessageWindow::TMessageWindow(TCallback callback) : State(std::make_unique<TState>()) {
-  RegisterWindowClassOnce();
   State->Callback = std::move(callback);
-  State->Window =
-      CreateWindowExW(0, WindowClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, OwnModuleHandle(), nullptr);
+  State->Window = CreateMessageWindow(WindowClassName, MessageWindowProc);
   if (State->Window) SetWindowLongPtrW(State->Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&State->Callback));
 }
 
