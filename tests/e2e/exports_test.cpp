@@ -23,6 +23,41 @@ TEST_F(PluginExportsTest, CreateRefusesARecordThatNamesAnInstance) {
   EXPECT_EQ(Lib().CreatePluginInstance(nullptr), -1);
 }
 
+TEST_F(PluginExportsTest, OptionsExportsAnswerTheirFailureResults) {
+  TPluginCallRecord record = Session.NewRecord();
+  uint32_t needed = 99;
+  EXPECT_EQ(Lib().GetModuleInfo(&record, nullptr, &needed), 0);
+  EXPECT_EQ(needed, 0u);
+  Lib().GetOptionsDialog(&record);
+  EXPECT_EQ(+record.Output.Kind, DataKindNumber);
+  EXPECT_EQ(+record.Output.Data, 1u);
+  Lib().ShowOptionsDialog(&record);
+  EXPECT_EQ(+record.Output.Data, 2u);
+}
+
+TEST_F(PluginExportsTest, TemporaryLoadFromCreationAndFromEveryCommand) {
+  auto temporary = [&](const host::TArguments& arguments) {
+    host::TArguments all = arguments;
+    all.emplace_back("PARAM", TVariant("IsTemporaryLoad"));
+    return Session.Command("GET-MODULE-PARAMETER", all).Value.AsBoolean();
+  };
+  EXPECT_FALSE(temporary({}));
+  EXPECT_TRUE(temporary({{"TEMPORARY-LOAD", TVariant(true)}}));
+  EXPECT_TRUE(temporary({}));  // kept until a command says otherwise
+  EXPECT_FALSE(temporary({{"TEMPORARY-LOAD", TVariant(false)}}));
+  host::THostSession withoutParams(Lib());
+  TPluginCallRecord record = withoutParams.NewRecord();
+  ASSERT_EQ(Lib().CreatePluginInstance(&record), 0);  // no parameter list: a temporary load
+  TkroParamsList params;
+  params.Add("COMMAND", TVariant("GET-MODULE-PARAMETER"));
+  params.Add("PARAM", TVariant("IsTemporaryLoad"));
+  params.Add("RESULT", TVariant());
+  record.Params = reinterpret_cast<uintptr_t>(&params);
+  EXPECT_EQ(Lib().ExecutePluginCommand(&record), 0);
+  EXPECT_TRUE(params.GetValue("RESULT").AsBoolean());
+  EXPECT_EQ(Lib().FreePluginInstance(&record), 0);
+}
+
 TEST_F(PluginExportsTest, RecordSizeAndParamsGuards) {
   TkroParamsList params;
   params.Add("COMMAND", TVariant("EVENTS-SUPPORT"));

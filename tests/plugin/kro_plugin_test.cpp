@@ -7,6 +7,7 @@
 
 #include "plugin/call_context.h"
 #include "plugin/data_delivery.h"
+#include "plugin/plugin_class.h"
 
 namespace cjt {
 namespace {
@@ -74,7 +75,9 @@ TEST_F(PluginTest, NestedCommandIsRefusedAndTheOuterGoesOn) {
   };
   EXPECT_EQ(Run("OUTER"), 1);
   EXPECT_EQ(inner, -3);
-  EXPECT_NE(Log().find("Nested plugin commands are not allowed (kroPluginModule, line "), std::string::npos);
+  // The report names the exception's class and message.
+  EXPECT_NE(Log().find("cjt::EAssertionFailed: Nested plugin commands are not allowed (kroPluginModule, line "),
+            std::string::npos);
   EXPECT_EQ(Plugin.CommandDepth, 0);
 }
 
@@ -192,6 +195,16 @@ TEST_F(PluginTest, PassThroughCopiesOnlyTheInputBlock) {
   EXPECT_EQ(+record.Output.Size, 9u);
   EXPECT_EQ(+record.Output.Data, 0x1234u);
   EXPECT_EQ(record.DataSourceName[0], 'C');
+}
+
+TEST(ReleaseCallbacks, RunOnceInOrderDespiteFailures) {
+  std::string order;
+  RegisterReleaseCallback([&] { order += "a"; });
+  RegisterReleaseCallback([] { throw std::runtime_error("ignored"); });
+  RegisterReleaseCallback([&] { order += "b"; });
+  RunReleaseCallbacks();
+  RunReleaseCallbacks();
+  EXPECT_EQ(order, "ab");
 }
 
 }  // namespace
