@@ -132,7 +132,7 @@ class TkroPlugin {
   std::string INISectionPrefix;
   std::array<bool, 8> EnabledTypes{};
   std::string EventsSupported;
-  bool IsTemporaryLoad = false;
+  std::atomic<bool> IsTemporaryLoad{false};  // set by every command, outside the command lock
 
   TPluginShowOptionsEvent OnShowOptionsDialog;
   TPluginGetOptionsEvent OnGetOptionsDialog;

@@ -75,7 +75,7 @@ const std::map<std::string, TGetter>& Getters() {
       {"parseritemscount", [](TkroPlugin& p) { return TVariant(static_cast<int32_t>(p.ParserItems.size())); }},
       {"datasourceloadfor", [](TkroPlugin& p) { return TVariant(p.DataSourceLoadFor); }},
       {"terminatenow", [](TkroPlugin& p) { return TVariant(p.TerminateNow.load()); }},
-      {"istemporaryload", [](TkroPlugin& p) { return TVariant(p.IsTemporaryLoad); }},
+      {"istemporaryload", [](TkroPlugin& p) { return TVariant(p.IsTemporaryLoad.load()); }},
       {"parentapp", [](TkroPlugin& p) { return HandleValue(p.ParentApp); }},
       {"owner-form", [](TkroPlugin& p) { return TVariant(static_cast<int32_t>(p.OwnerForm)); }},
       {"testtransl", [](TkroPlugin&) { return TVariant(IsTestTranslation()); }},

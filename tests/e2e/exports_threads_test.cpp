@@ -1,4 +1,4 @@
-// Host threads feed data and pull the log of one instance while another thread runs
+// Host threads feed data and pull the log of one instance while other threads run
 // commands; then the instance is freed while calls may still be inside it.
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ TEST_F(PluginExportsTest, DataLogAndCommandsFromManyThreadsThenFree) {
   ASSERT_EQ(Session.Load().Result, 0);
   constexpr int DataThreads = 4;
   constexpr int Rounds = 200;
-  test_support::TStartLine start(DataThreads + 2);
+  test_support::TStartLine start(DataThreads + 3);
   std::atomic<int> refused{0};
   std::vector<std::thread> threads;
   for (int t = 0; t < DataThreads; ++t) {
@@ -31,14 +31,18 @@ TEST_F(PluginExportsTest, DataLogAndCommandsFromManyThreadsThenFree) {
       }
     });
   }
-  threads.emplace_back([&] {
-    start.ArriveAndWait();
-    for (int i = 0; i < Rounds; ++i) {
-      Session.Command("SET-MODULE-PARAMETER", {{"PARAM", TVariant("Custom:Round")}, {"VALUE", TVariant(int32_t{i})}});
-      Session.Command("GET-MODULE-PARAMETER", {{"PARAM", TVariant("Custom:Round")}});
-      Session.Command("ITEMS");
-    }
-  });
+  // Two command threads: their commands take turns on the instance's command lock.
+  for (int c = 0; c < 2; ++c) {
+    threads.emplace_back([&] {
+      start.ArriveAndWait();
+      for (int i = 0; i < Rounds; ++i) {
+        Session.Command("SET-MODULE-PARAMETER", {{"PARAM", TVariant("Custom:Round")}, {"VALUE", TVariant(int32_t{i})}});
+        Session.Command("GET-MODULE-PARAMETER",
+                        {{"PARAM", TVariant("Custom:Round")}, {"TEMPORARY-LOAD", TVariant(i % 2 == 0)}});
+        Session.Command("ITEMS");
+      }
+    });
+  }
   // A second session frees its own instance while its calls may run.
   host::THostSession other(Lib());
   ASSERT_EQ(other.Create(), 0);
