@@ -69,5 +69,16 @@ TEST(DataDelivery, ValuesBytesAndTextReachTheSendFunction) {
   EXPECT_EQ(Seen.Bytes, "<<CLOSE>>");
 }
 
+// This test program exports the host's functions, like a host.
+TEST(HostFunctions, FoundByNameInTheHostProgram) {
+  THostFunctions functions;
+  functions.Resolve(platform::ProgramHandle());
+  EXPECT_NE(functions.SendDataEx.load(), nullptr);
+  EXPECT_NE(functions.PostHostMessage.load(), nullptr);
+  EXPECT_EQ(functions.ManageDynForm.load(), nullptr);  // missing ones stay unresolved
+  functions.Resolve(0);
+  EXPECT_EQ(functions.SendDataEx.load(), nullptr);
+}
+
 }  // namespace
 }  // namespace cjt
