@@ -12,7 +12,8 @@ void SleepMs(uint32_t ms);
 
 // Keeps the calling thread serving its timers and posted work for about ms milliseconds.
 // On Windows it runs a message loop (timers fire only while their thread pumps messages);
-// elsewhere each thread's dispatcher serves them and this only waits.
+// a quit message is left for the thread's own loop, and the rest of the time only waits.
+// Elsewhere each thread's dispatcher serves them and this only waits.
 void PumpMessagesFor(uint32_t ms);
 
 }  // namespace cjt::platform

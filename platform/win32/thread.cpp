@@ -13,6 +13,13 @@ void PumpMessagesFor(uint32_t ms) {
   for (;;) {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        // The quit belongs to the thread's own message loop: leave it there and only wait.
+        PostQuitMessage(static_cast<int>(message.wParam));
+        const ULONGLONG now = GetTickCount64();
+        if (now < end) Sleep(static_cast<DWORD>(end - now));
+        return;
+      }
       TranslateMessage(&message);
       DispatchMessageW(&message);
     }
