@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <thread>
 
 #include "plugin/call_context.h"
 #include "plugin/data_delivery.h"
@@ -195,6 +196,19 @@ TEST_F(PluginTest, PassThroughCopiesOnlyTheInputBlock) {
   EXPECT_EQ(+record.Output.Size, 9u);
   EXPECT_EQ(+record.Output.Data, 0x1234u);
   EXPECT_EQ(record.DataSourceName[0], 'C');
+}
+
+TEST_F(PluginTest, ACallInsideTheInstanceIsKnownToItsThreadOnly) {
+  Plugin.Handle = reinterpret_cast<uintptr_t>(&Plugin);
+  EXPECT_FALSE(IsInsideInstance(Plugin.Handle));
+  Plugin.EnterCall();
+  EXPECT_TRUE(IsInsideInstance(Plugin.Handle));
+  bool elsewhere = true;
+  std::thread([&] { elsewhere = IsInsideInstance(Plugin.Handle); }).join();
+  EXPECT_FALSE(elsewhere);
+  Plugin.LeaveCall();
+  EXPECT_FALSE(IsInsideInstance(Plugin.Handle));
+  Plugin.WaitUntilNoCalls();  // returns at once
 }
 
 TEST(ReleaseCallbacks, RunOnceInOrderDespiteFailures) {
