@@ -44,6 +44,7 @@ void TWorkerThread::Start(TScheduledEvent& event) {
 TScheduledEvent::TScheduledEvent(std::string name) : FName(std::move(name)) {}
 
 TScheduledEvent::~TScheduledEvent() {
+  *FAlive = false;
   Stop();
   std::unique_lock<std::mutex> lock(WorkerMutex);
   WorkersDone.wait(lock, [this] { return Workers == 0; });
@@ -106,7 +107,11 @@ void TScheduledEvent::Fire() {
     if ((RunLimit != 0 && FRunCount >= RunLimit) || !FRunning) return;
     ++FRunCount;
   }
-  if (OnSchedule) OnSchedule(*this);
+  // The handler may free the event: it runs from a copy, and nothing of the event is touched
+  // afterwards when it is gone.
+  const std::shared_ptr<const bool> alive = FAlive;
+  if (const TNotifyEvent handler = OnSchedule) handler(*this);
+  if (!*alive) return;
   if (RunLimit > 0 && FRunCount >= RunLimit) {
     if (OnLimitReached) OnLimitReached(*this);
     Stop();

@@ -1,0 +1,80 @@
+// Events with waiting threads, in real time: each signalling type fires, where it should,
+// and stops at once.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "parser/scheduled_event.h"
+#include "platform/clock.h"
+#include "platform/thread.h"
+
+namespace cjt {
+namespace {
+
+// Pumps the calling thread until done says so; the cap only keeps a broken event from
+// hanging the run.
+template <class TDone>
+bool PumpUntil(TDone done, uint32_t capMs = 30000) {
+  const uint64_t end = platform::TickCount64() + capMs;
+  while (!done()) {
+    if (platform::TickCount64() >= end) return false;
+    platform::PumpMessagesFor(10);
+  }
+  return true;
+}
+
+class ScheduledEventThreads : public ::testing::TestWithParam<uint8_t> {};
+
+TEST_P(ScheduledEventThreads, FiresEverySecondUntilStopped) {
+  TScheduledEvent event("every second");
+  event.SetSignalingType(GetParam());
+  event.Schedule().SetCronText("* * * * * *");
+  std::atomic<int> fired{0};
+  std::atomic<bool> onStartingThread{false};
+  const std::thread::id starter = std::this_thread::get_id();
+  event.OnSchedule = [&](TScheduledEvent& sender) {
+    EXPECT_EQ(&sender, &event);
+    if (std::this_thread::get_id() == starter) onStartingThread = true;
+    ++fired;
+  };
+  ASSERT_TRUE(event.Run(false));
+  EXPECT_THROW(event.SetSignalingType(TScheduledEvent::stTimer), std::logic_error);
+  ASSERT_TRUE(PumpUntil([&] { return fired >= 2; }));
+  event.Stop();
+  EXPECT_FALSE(event.Running());
+  // A worker thread never fires on the starting thread.
+  if (GetParam() == TScheduledEvent::stWorkerThread) EXPECT_FALSE(onStartingThread);
+}
+
+TEST_P(ScheduledEventThreads, ReportsTheLastRunWhereTheEventStarted) {
+  TScheduledEvent event("last");
+  event.SetSignalingType(GetParam());
+  event.Schedule().SetCronText("* * * * * *");
+  event.Schedule().EndDate = platform::NowDateTime() + 1.5 / 86400;
+  std::atomic<int> fired{0}, lastRuns{0};
+  event.OnSchedule = [&](TScheduledEvent&) { ++fired; };
+  event.OnLastRun = [&](TScheduledEvent&) { ++lastRuns; };
+  ASSERT_TRUE(event.Run(false));
+  ASSERT_TRUE(PumpUntil([&] { return lastRuns == 1 && fired >= 1; }));
+}
+
+TEST_P(ScheduledEventThreads, ALimitStopsTheEventFromItsOwnFiring) {
+  TScheduledEvent event("limited");
+  event.SetSignalingType(GetParam());
+  event.Schedule().SetCronText("* * * * * *");
+  event.RunLimit = 1;
+  std::atomic<int> stopped{0};
+  event.OnSchedule = [](TScheduledEvent&) {};
+  event.OnStop = [&](TScheduledEvent&) { ++stopped; };
+  ASSERT_TRUE(event.Run(false));
+  ASSERT_TRUE(PumpUntil([&] { return stopped == 1; }));
+  EXPECT_EQ(event.RunCount(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(SignalingTypes, ScheduledEventThreads,
+                         ::testing::Values(TScheduledEvent::stWorkerThread, TScheduledEvent::stSynchronized,
+                                           TScheduledEvent::stWindowMessage));
+
+}  // namespace
+}  // namespace cjt
