@@ -128,7 +128,7 @@ void TScheduleThread::Signal() {
       Window->Send([event = &Event] { event->Fire(); });
       break;
     case TScheduledEvent::stWindowMessage:
-      Window->PostMessage(ScheduleMessage);
+      Window->PostWindowMessage(ScheduleMessage);
       break;
     default:
       if (Event.OnSchedule && !Event.Paused) Event.Fire();

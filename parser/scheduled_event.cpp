@@ -15,7 +15,7 @@ constexpr int64_t SendPollMs = 20;
 
 TEventWindow::TEventWindow(TScheduledEvent& event) : Event(event), Mailbox([] {}) {}
 
-void TEventWindow::PostMessage(uint32_t message) {
+void TEventWindow::PostWindowMessage(uint32_t message) {
   Mailbox.Post([event = &Event, message] { event->HandleWindowMessage(message); });
 }
 

@@ -33,7 +33,7 @@ inline constexpr uint32_t ScheduleMessage = 1025;
 class TEventWindow {
  public:
   explicit TEventWindow(TScheduledEvent& event);
-  void PostMessage(uint32_t message);
+  void PostWindowMessage(uint32_t message);
   // Runs work there and waits until it ran or the event stopped running.
   void Send(std::function<void()> work);
   void Post(std::function<void()> work) { Mailbox.Post(std::move(work)); }
