@@ -9,9 +9,12 @@
 
 #include "platform/clock.h"
 #include "support/text_values.h"
+#include "tests/common/expect_error.h"
 
 namespace cjt {
 namespace {
+
+using test_support::RaisesWithMessage;
 
 double At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0) {
   return platform::EncodeCalendarTime({year, month, day, hour, minute, second, ms});
@@ -93,31 +96,14 @@ TEST(ChronSchedule, FieldsParseIntoRangesAndValues) {
 }
 
 TEST(ChronSchedule, UnusableTextsAreRefused) {
-  EXPECT_THROW(
-      {
-        try {
-          ParseCronText("? ? ? ? ? ? ?");
-        } catch (const EScheduleError& error) {
-          EXPECT_STREQ(error.what(), "Schedule is not in valid CRON format");
-          throw;
-        }
-      },
-      EScheduleError);
+  EXPECT_TRUE(RaisesWithMessage<EScheduleError>([] { ParseCronText("? ? ? ? ? ? ?"); },
+                                                "Schedule is not in valid CRON format"));
   EXPECT_THROW(ParseCronText("abc * * * * *"), EIntegerConversion);
   EXPECT_THROW(ParseCronText("*/x"), EIntegerConversion);
   EXPECT_THROW(ParseCronText("1-"), EIntegerConversion);
   EXPECT_THROW(ParseCronText("99999999999"), EIntegerConversion);
   // A second that no minute has: the search gives up after 10000 tests.
-  EXPECT_THROW(
-      {
-        try {
-          Next("70 * * * * *", At(2024, 3, 15));
-        } catch (const EScheduleError& error) {
-          EXPECT_STREQ(error.what(), "Invalid cron format");
-          throw;
-        }
-      },
-      EScheduleError);
+  EXPECT_TRUE(RaisesWithMessage<EScheduleError>([] { Next("70 * * * * *", At(2024, 3, 15)); }, "Invalid cron format"));
 }
 
 }  // namespace

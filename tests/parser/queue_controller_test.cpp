@@ -83,19 +83,16 @@ class QueueController : public ::testing::Test {
     }
   }
 
-  std::vector<uint64_t> SentAt(const std::string& name) const {
-    std::vector<uint64_t> at;
+  // One field of the sends of an item, in order.
+  template <class TField>
+  std::vector<TField> SendsOf(const std::string& name, TField TSent::*field) const {
+    std::vector<TField> values;
     for (const TSent& sent : Sent)
-      if (sent.Name == name) at.push_back(sent.At);
-    return at;
+      if (sent.Name == name) values.push_back(sent.*field);
+    return values;
   }
-
-  std::vector<int> AttemptsOf(const std::string& name) const {
-    std::vector<int> attempts;
-    for (const TSent& sent : Sent)
-      if (sent.Name == name) attempts.push_back(sent.Attempts);
-    return attempts;
-  }
+  std::vector<uint64_t> SentAt(const std::string& name) const { return SendsOf(name, &TSent::At); }
+  std::vector<int> AttemptsOf(const std::string& name) const { return SendsOf(name, &TSent::Attempts); }
 
   // 2024-03-15 10:00:00.000
   platform::TManualClock Clock{StartTick, platform::EncodeCalendarTime({2024, 3, 15, 10, 0, 0, 0})};

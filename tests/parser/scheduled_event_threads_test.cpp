@@ -8,21 +8,12 @@
 #include "parser/scheduled_event.h"
 #include "platform/clock.h"
 #include "platform/thread.h"
+#include "tests/common/pump_until.h"
 
 namespace cjt {
 namespace {
 
-// Pumps the calling thread until done says so; the cap only keeps a broken event from
-// hanging the run.
-template <class TDone>
-bool PumpUntil(TDone done, uint32_t capMs = 30000) {
-  const uint64_t end = platform::TickCount64() + capMs;
-  while (!done()) {
-    if (platform::TickCount64() >= end) return false;
-    platform::PumpMessagesFor(10);
-  }
-  return true;
-}
+using test_support::PumpUntil;
 
 class ScheduledEventThreads : public ::testing::TestWithParam<uint8_t> {};
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "support/text_values.h"
+#include "tests/common/expect_error.h"
 
 namespace cjt {
 namespace {
@@ -45,16 +46,8 @@ TEST_F(XmlReaders, IntegersFallBackOnEmptyWrongAndOutOfRangeText) {
   EXPECT_EQ(TryTextToInt("+17"), 17);
   EXPECT_FALSE(TryTextToInt("+-1"));
   EXPECT_FALSE(TryTextToInt("1 "));
-  EXPECT_THROW(
-      {
-        try {
-          TextToInt("abc");
-        } catch (const EIntegerConversion& error) {
-          EXPECT_STREQ(error.what(), "'abc' is not a valid integer value");
-          throw;
-        }
-      },
-      EIntegerConversion);
+  EXPECT_TRUE(test_support::RaisesWithMessage<EIntegerConversion>([] { TextToInt("abc"); },
+                                                                  "'abc' is not a valid integer value"));
 }
 
 TEST_F(XmlReaders, FlagsReadOnlyTheTextOneOrTheCheckState) {
