@@ -115,6 +115,19 @@ TEST_F(ScheduledEvent, TheLastTimeBeforeTheEndDateFiresAsTheLastRun) {
   EXPECT_EQ(event->Schedule().State, TSchedule::ssFireLast);
 }
 
+class ScheduledEventAtYearEnd : public ScheduledEvent {
+ protected:
+  ScheduledEventAtYearEnd() : ScheduledEvent(platform::EncodeCalendarTime({2024, 12, 29, 13, 0, 0, 0})) {}
+};
+
+TEST_F(ScheduledEventAtYearEnd, AsleepPastTheLastTimeItFiresOnceAndNeverAgain) {
+  auto event = Start("0 0 12 * * * 2024");
+  Clock.Advance(4 * 86400000ull);  // past the noons of the 30th and 31st
+  Pump.Run();
+  Run(60000, 1000);
+  EXPECT_EQ(Fired, (std::vector<uint64_t>{4 * 86400000ull}));
+}
+
 TEST_F(ScheduledEvent, ScheduleChecksAndATextThatFailsChangesNothing) {
   TSchedule schedule;
   schedule.SetCronText("0 0 12 * * *");
