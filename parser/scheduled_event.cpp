@@ -109,7 +109,7 @@ void TScheduledEvent::Fire() {
   }
   // The handler may free the event: it runs from a copy, and nothing of the event is touched
   // afterwards when it is gone.
-  const std::shared_ptr<const bool> alive = FAlive;
+  const std::shared_ptr<const std::atomic<bool>> alive = FAlive;
   if (const TNotifyEvent handler = OnSchedule) handler(*this);
   if (!*alive) return;
   if (RunLimit > 0 && FRunCount >= RunLimit) {

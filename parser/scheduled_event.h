@@ -91,7 +91,7 @@ class TScheduledEvent {
   void WorkerEnded();
 
   const std::string FName;
-  const std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
+  const std::shared_ptr<std::atomic<bool>> FAlive = std::make_shared<std::atomic<bool>>(true);
   std::atomic<bool> FRunning{false};
   TSchedule FSchedule;
   std::unique_ptr<TWaitEvent> FWaitEvent;
