@@ -51,7 +51,7 @@ TScheduleThread::~TScheduleThread() {
   if (Thread.joinable()) Thread.join();
 }
 
-bool TScheduleThread::InOwnPass() const { return Timer && PassThread == std::this_thread::get_id(); }
+bool TScheduleThread::InOwnPass() const { return Timer && PassThread.load() == std::this_thread::get_id(); }
 
 void TScheduleThread::ThreadMain() {
   uint8_t state = TSchedule::ssNothingDue;
@@ -84,11 +84,11 @@ void TScheduleThread::OnTimerTick() {
   try {
     Pass();
   } catch (...) {
-    PassThread = {};
+    PassThread = std::thread::id();
     if (Abandoned) delete this;
     throw;
   }
-  PassThread = {};
+  PassThread = std::thread::id();
   if (Abandoned) delete this;
 }
 

@@ -50,7 +50,7 @@ class TScheduleThread {
   TEventWindow* const Window;
   std::atomic<bool> ReportEnd{true};
   bool Abandoned = false;
-  std::thread::id PassThread;
+  std::atomic<std::thread::id> PassThread;
   std::thread Thread;
   // Last, so that it goes first: freeing it waits for a tick still running elsewhere.
   std::unique_ptr<TkroTimerEx> Timer;

@@ -46,6 +46,8 @@ TScheduledEvent::TScheduledEvent(std::string name) : FName(std::move(name)) {}
 TScheduledEvent::~TScheduledEvent() {
   *FAlive = false;
   Stop();
+  // A stop that a firing thread won may still be releasing the waiting thread.
+  { std::lock_guard<std::mutex> released(StateMutex); }
   std::unique_lock<std::mutex> lock(WorkerMutex);
   WorkersDone.wait(lock, [this] { return Workers == 0; });
 }
@@ -68,6 +70,7 @@ void TScheduledEvent::SetSignalingType(uint8_t value) {
 
 bool TScheduledEvent::Run(bool firstRun) {
   Stop();
+  std::unique_lock<std::mutex> lock(StateMutex);
   if (!FSchedule.Reset()) return false;
   // Types 0 to 2 reach the starting thread through the window: type 2 fires there, type 1
   // fires there synchronised, and the end of their waiting thread is reported there.
@@ -78,17 +81,23 @@ bool TScheduledEvent::Run(bool firstRun) {
   FRunning = true;
   FThread =
       std::make_unique<TScheduleThread>(*this, FSignalingType == stTimer, firstRun, FWaitEvent.get(), FWindow.get());
+  lock.unlock();
   if (OnStart) OnStart(*this);
   return true;
 }
 
 void TScheduledEvent::Stop() {
+  // Only the first of several stops at once releases; the others return at once, so that a
+  // firing that stops its event never waits for a stop that waits for the firing.
   if (!FRunning.exchange(false)) return;
-  if (FThread) FThread->DropEndReport();
-  if (FWaitEvent) FWaitEvent->Set();
-  ReleaseThread();
-  FWaitEvent.reset();
-  FWindow.reset();
+  {
+    std::lock_guard<std::mutex> lock(StateMutex);
+    if (FThread) FThread->DropEndReport();
+    if (FWaitEvent) FWaitEvent->Set();
+    ReleaseThread();
+    FWaitEvent.reset();
+    FWindow.reset();
+  }
   if (OnStop) OnStop(*this);
 }
 

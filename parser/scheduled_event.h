@@ -99,6 +99,8 @@ class TScheduledEvent {
   std::unique_ptr<TScheduleThread> FThread;
   uint8_t FSignalingType = stWindowMessage;
   std::atomic<uint64_t> FRunCount{0};
+  // Held while the waiting thread and its window are set up or released.
+  std::mutex StateMutex;
   std::mutex FireMutex;
   std::mutex WorkerMutex;
   std::condition_variable WorkersDone;
