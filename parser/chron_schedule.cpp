@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "parser/schedule.h"
 #include "platform/clock.h"
 #include "support/text_values.h"
 
@@ -163,8 +164,6 @@ class TNextTimeSearch {
   TNextTimeSearch(const TChronSchedule& chron, double t, double start, double end)
       : Entries(chron), DayMax(chron[cfDay].Max), Start(start), End(end) {
     platform::TCalendarTime time = platform::DecodeCalendarTime(t);
-    time.Millisecond = 0;
-    Reference = platform::EncodeCalendarTime(time);
     R = {time.Second, time.Minute, time.Hour, time.Day, time.Month, DayOfWeek(time.Year, time.Month, time.Day),
          time.Year};
     for (int i = 0; i < ChronFieldCount; ++i) C[i] = Entries[i].First(R[i]);
@@ -200,8 +199,10 @@ class TNextTimeSearch {
   bool Descend(size_t depth, bool above) {
     if (depth + 1 < Levels.size()) return Search(depth + 1, above);
     const double candidate = Encode();
-    if (candidate == Reference || (Start != 0 && candidate <= Start)) return false;
-    Result = End > 0 && candidate > End ? 0 : candidate;
+    // Compared as calendar values and whole milliseconds: a date-time held with more
+    // precision in a register may differ from the same one stored.
+    if (IsReference() || (Start != 0 && MsBetween(Start, candidate) <= 0)) return false;
+    Result = End > 0 && MsBetween(End, candidate) > 0 ? 0 : candidate;
     return true;
   }
 
@@ -242,6 +243,12 @@ class TNextTimeSearch {
     return platform::EncodeCalendarTime(time);
   }
 
+  bool IsReference() const {
+    for (int field : Levels)
+      if (C[field] != R[field]) return false;
+    return true;
+  }
+
   void CountTest() {
     if (++Tests > MaxSearchTests) throw EScheduleError("Invalid cron format");
   }
@@ -250,7 +257,6 @@ class TNextTimeSearch {
   const int32_t DayMax;  // as parsed, before a month shortened it
   std::array<int64_t, ChronFieldCount> R{};
   std::array<int64_t, ChronFieldCount> C{};
-  double Reference = 0;
   double Start;
   double End;
   double Result = 0;
