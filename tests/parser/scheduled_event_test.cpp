@@ -97,14 +97,6 @@ TEST_F(ScheduledEvent, AnEventMayStopOrFreeItselfWhileFiring) {
   EXPECT_EQ(freed, nullptr);
 }
 
-TEST_F(ScheduledEvent, EventsWithoutANextTimeDoNotRun) {
-  TScheduledEvent event("never");
-  event.Schedule().SetCronText("0 0 0 31 2 *");
-  EXPECT_EQ(event.Schedule().NextTime, 0);
-  EXPECT_FALSE(event.Run(false));
-  EXPECT_FALSE(event.Running());
-}
-
 TEST_F(ScheduledEvent, TheLastTimeBeforeTheEndDateFiresAsTheLastRun) {
   auto event = Start("*/10 * * * * *");
   event->Stop();

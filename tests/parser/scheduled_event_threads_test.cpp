@@ -17,11 +17,12 @@ using test_support::PumpUntil;
 
 class ScheduledEventThreads : public ::testing::TestWithParam<uint8_t> {};
 
-TEST_P(ScheduledEventThreads, FiresEverySecondUntilStopped) {
+TEST_P(ScheduledEventThreads, FiresEverySecondUntilItsLimitStopsIt) {
   TScheduledEvent event("every second");
   event.SetSignalingType(GetParam());
   event.Schedule().SetCronText("* * * * * *");
-  std::atomic<int> fired{0};
+  event.RunLimit = 2;
+  std::atomic<int> fired{0}, stopped{0};
   std::atomic<bool> onStartingThread{false};
   const std::thread::id starter = std::this_thread::get_id();
   event.OnSchedule = [&](TScheduledEvent& sender) {
@@ -29,12 +30,13 @@ TEST_P(ScheduledEventThreads, FiresEverySecondUntilStopped) {
     if (std::this_thread::get_id() == starter) onStartingThread = true;
     ++fired;
   };
+  event.OnStop = [&](TScheduledEvent&) { ++stopped; };
   ASSERT_TRUE(event.Run(false));
   EXPECT_THROW(event.SetSignalingType(TScheduledEvent::stTimer), std::logic_error);
-  ASSERT_TRUE(PumpUntil([&] { return fired >= 2; }));
-  event.Stop();
+  // The firing that reaches the limit stops the event from whatever thread it runs on.
+  ASSERT_TRUE(PumpUntil([&] { return stopped == 1; }));
+  EXPECT_EQ(fired, 2);
   EXPECT_FALSE(event.Running());
-  // A worker thread never fires on the starting thread.
   if (GetParam() == TScheduledEvent::stWorkerThread) EXPECT_FALSE(onStartingThread);
 }
 
@@ -48,19 +50,6 @@ TEST_P(ScheduledEventThreads, ReportsTheLastRunWhereTheEventStarted) {
   event.OnLastRun = [&](TScheduledEvent&) { ++lastRuns; };
   ASSERT_TRUE(event.Run(false));
   ASSERT_TRUE(PumpUntil([&] { return lastRuns == 1 && fired >= 1; }));
-}
-
-TEST_P(ScheduledEventThreads, ALimitStopsTheEventFromItsOwnFiring) {
-  TScheduledEvent event("limited");
-  event.SetSignalingType(GetParam());
-  event.Schedule().SetCronText("* * * * * *");
-  event.RunLimit = 1;
-  std::atomic<int> stopped{0};
-  event.OnSchedule = [](TScheduledEvent&) {};
-  event.OnStop = [&](TScheduledEvent&) { ++stopped; };
-  ASSERT_TRUE(event.Run(false));
-  ASSERT_TRUE(PumpUntil([&] { return stopped == 1; }));
-  EXPECT_EQ(event.RunCount(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(SignalingTypes, ScheduledEventThreads,

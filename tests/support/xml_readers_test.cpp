@@ -57,13 +57,7 @@ TEST_F(XmlReaders, FlagsReadOnlyTheTextOneOrTheCheckState) {
   EXPECT_TRUE(XmlNodeBool(Request, "Odd", true));    // out of range counts as 4
   EXPECT_TRUE(XmlNodeBool(Request, "Missing", true));
   EXPECT_EQ(XmlCheckState(XmlFindNode(Request, "Enabled"), 3, "Check"), 3);  // attribute names are exact
-}
-
-TEST_F(XmlReaders, CaptionFallsBackToNameAndNumber) {
-  EXPECT_EQ(XmlNodeCaption(Request, "Request", 2), "Request #2");
-  TqimXMLTree named;
-  named.Parse("<Request caption='Heat meters'/>");
-  EXPECT_EQ(XmlNodeCaption(named.FindNode("Request"), "Request", 2), "Heat meters");
+  EXPECT_EQ(XmlNodeCaption(Request, "Request", 2), "Request #2");            // an empty caption
 }
 
 }  // namespace
