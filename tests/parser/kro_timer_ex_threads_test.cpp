@@ -11,21 +11,12 @@
 #include "parser/kro_timer_ex.h"
 #include "platform/clock.h"
 #include "platform/thread.h"
+#include "tests/common/pump_until.h"
 
 namespace cjt {
 namespace {
 
-// Pumps the calling thread until done says so; the cap only keeps a broken timer service
-// from hanging the run.
-template <class TDone>
-bool PumpUntil(TDone done, uint32_t capMs = 30000) {
-  const uint64_t end = platform::TickCount64() + capMs;
-  while (!done()) {
-    if (platform::TickCount64() >= end) return false;
-    platform::PumpMessagesFor(10);
-  }
-  return true;
-}
+using test_support::PumpUntil;
 
 TEST(KroTimerExThreads, TwentyThousandTimersOnOneThreadEachFireAtTheirInterval) {
   constexpr int Count = 20000;

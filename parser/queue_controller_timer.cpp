@@ -1,0 +1,157 @@
+#include "parser/queue_controller_timer.h"
+
+#include <algorithm>
+
+#include "support/text_values.h"
+
+namespace cjt {
+
+namespace {
+constexpr int32_t DefaultTimerInterval = 50;
+}
+
+TQueueControllerTimer::TQueueControllerTimer(IQueueOwner* owner)
+    : TQueueController(owner), Timer(std::make_unique<TkroTimerEx>()) {
+  Timer->SetEnabled(false);
+  Timer->SetInterval(DefaultTimerInterval);
+  Timer->SetOnTimer([this](TkroTimerEx&) { Step(); });
+}
+
+TQueueControllerTimer::~TQueueControllerTimer() {
+  Timer->SetEnabled(false);
+  Timer->SetOnTimer(nullptr);
+  Timer.reset();
+  StopEvents();
+}
+
+void TQueueControllerTimer::SetTimerEnabled(bool value) {
+  if (Timer) Timer->SetEnabled(value);
+}
+
+void TQueueControllerTimer::Step() {
+  SetTimerEnabled(false);
+  if (IsSuspended()) return;
+  // One failing step must not stop the queue.
+  try {
+    StepBody();
+  } catch (...) {
+    UpdateTimer(false);
+    throw;
+  }
+  UpdateTimer(false);
+}
+
+void TQueueControllerTimer::StepBody() {
+  if (IsBusy()) return;
+  if (ReloadRequested.exchange(0) != 0) {
+    ResetSchedule();
+    return;
+  }
+  TReadLocked<TBasicRequestList> items(Items);
+  int32_t candidate = -1;
+  if (!TakeTimeout(*items, candidate) || !SpacingOver()) return;
+  if (candidate < 0) candidate = ChooseDueItem(*items);
+  if (candidate >= 0 && candidate < static_cast<int32_t>(items->Count())) SendItem(*items, candidate);
+}
+
+void TQueueControllerTimer::UpdateTimer(bool reset) {
+  if (!Timer) return;
+  if (reset) {
+    NextIndex = -1;
+    DelayTimer.Clear();
+  }
+  Timer->SetEnabled(!IsSuspended() && Items.Count() > 0);
+}
+
+void TQueueControllerTimer::ResetSchedule() {
+  TimerInterval = DefaultTimerInterval;
+  SetTimerEnabled(false);
+  NextIndex = -1;
+  try {
+    TWriteLocked<TBasicRequestList> items(Items);
+    for (TBasicRequestItem* item : *items) {
+      item->PollTimer.Clear();
+      item->LastSent = 0;
+      // A polling interval of 0 would leave the timer unarmed: the tick is at least 1 ms.
+      if (item->Method == rmPoll && item->PollInterval < TimerInterval) TimerInterval = std::max(1, item->PollInterval);
+    }
+    Timer->SetInterval(static_cast<uint32_t>(TimerInterval));
+  } catch (...) {
+    UpdateTimer(false);
+    throw;
+  }
+  UpdateTimer(false);
+}
+
+void TQueueControllerTimer::ScheduleItem(TBasicRequestItem& item) {
+  if (item.Schedule.Method == rmCron) {
+    AddTimeEvent(item, item.Schedule.Cron, 0);
+    return;
+  }
+  for (const TAtTimeEntry& entry : AtTimeEntries(item.Schedule.Text)) AddTimeEvent(item, entry.Fields, entry.Position);
+}
+
+void TQueueControllerTimer::AddTimeEvent(TBasicRequestItem& item, const TExportCronParams& fields, int32_t n) {
+  const std::string groupKey =
+      "G" + std::to_string(item.Schedule.Method) + "_" + HexText8(item.Identity()) + "_" + HexText8(Identity());
+  TScheduledEvent& event = Events.Add(groupKey + "/" + std::to_string(n));
+  item.GroupKey = groupKey;
+  std::string cronText;
+  try {
+    event.SetSignalingType(TScheduledEvent::stTimer);
+    cronText = CronTextOf(fields);
+    event.Schedule().SetCronText(cronText);
+    event.OnSchedule = [this](TScheduledEvent& fired) { OnEventFired(fired); };
+    event.Run(false);
+  } catch (const std::exception& error) {
+    DoError("Cron", error, cronText);
+  }
+}
+
+void TQueueControllerTimer::StopEvents() {
+  try {
+    for (size_t i = Events.Count(); i-- > 0;) {
+      try {
+        Events[i]->Stop();
+      } catch (...) {
+      }
+    }
+    Events.Clear();
+  } catch (...) {
+  }
+}
+
+void TQueueControllerTimer::OnEventFired(TScheduledEvent& event) {
+  const std::string& name = event.Name();
+  const std::string group(TrimBlanks(std::string_view(name).substr(0, name.find('/'))));
+  bool matched = false;
+  {
+    TReadLocked<TBasicRequestList> items(Items);
+    for (TBasicRequestItem* item : *items) {
+      if (item->GroupKey != group) continue;
+      item->Triggered = true;
+      DelayTimer.Clear();
+      DoScheduled(event, *item);
+      matched = true;
+    }
+  }
+  if (matched) Step();
+}
+
+TQueueControllerTimerEx::TQueueControllerTimerEx(IQueueDataSource* owner)
+    : TQueueControllerTimer(owner), DataSource(owner) {}
+
+bool TQueueControllerTimerEx::IsSuspended() { return DataSource == nullptr || DataSource->IsSuspended(); }
+
+bool TQueueControllerTimerEx::IsBusy() { return DataSource != nullptr && DataSource->IsBusy(); }
+
+TQueueControllerTimerClients::TQueueControllerTimerClients(IQueueClient* owner)
+    : TQueueControllerTimer(owner), Client(owner) {}
+
+bool TQueueControllerTimerClients::IsBusy() {
+  if (Client == nullptr || !Client->GetActive()) return false;
+  IQueueDataSource* dataSource = Client->QueueDataSource();
+  return dataSource != nullptr && dataSource->IsBusy();
+}
+
+}  // namespace cjt
