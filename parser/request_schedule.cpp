@@ -1,22 +1,12 @@
 #include "parser/request_schedule.h"
 
 #include "platform/text_encoding.h"
+#include "support/text_lines.h"
 #include "support/text_values.h"
 
 namespace cjt {
 
 namespace {
-
-std::vector<std::string_view> SplitAt(std::string_view text, std::string_view separators) {
-  std::vector<std::string_view> parts;
-  size_t start = 0;
-  while (true) {
-    const size_t found = text.find_first_of(separators, start);
-    parts.push_back(text.substr(start, found == std::string_view::npos ? found : found - start));
-    if (found == std::string_view::npos) return parts;
-    start = found + 1;
-  }
-}
 
 // A minute or second part: 0 when missing, not an integer or outside 0 to 59.
 int32_t ClockPart(const std::vector<std::string_view>& parts, size_t index) {
@@ -41,7 +31,7 @@ int32_t Hour24(std::string_view text, char marker) {
 }  // namespace
 
 TExportCronParams SplitCronParams(std::string_view text) {
-  std::vector<std::string_view> tokens = SplitAt(text, " ");
+  std::vector<std::string_view> tokens = SplitFields(text, " ");
   for (size_t i = tokens.size() - 1; i >= 1; --i)
     if (tokens[i].empty() && tokens[i - 1].empty()) tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(i));
   TExportCronParams fields;
@@ -63,14 +53,14 @@ std::string CronTextOf(const TExportCronParams& fields) {
 
 std::vector<TAtTimeEntry> AtTimeEntries(std::string_view text) {
   std::vector<TAtTimeEntry> entries;
-  const std::vector<std::string_view> list = SplitAt(text, ";,");
+  const std::vector<std::string_view> list = SplitFields(text, ";,");
   for (size_t position = 0; position < list.size(); ++position) {
     std::string entry = platform::AsciiLowerCase(TrimBlanks(list[position]));
     if (entry.empty()) continue;
     size_t cut = entry.find('p');
     const char marker = cut != std::string::npos ? 'p' : (cut = entry.find('a')) != std::string::npos ? 'a' : 0;
     if (marker != 0) entry = std::string(TrimBlanks(std::string_view(entry).substr(0, cut)));
-    const std::vector<std::string_view> parts = SplitAt(entry, ":");
+    const std::vector<std::string_view> parts = SplitFields(entry, ":");
     const int32_t hour = Hour24(parts[0], marker);
     if (hour < 0) continue;
     TAtTimeEntry& added = entries.emplace_back();

@@ -14,7 +14,7 @@ std::string TkroPluginCustomCmdList::Text() const {
 
 void TkroPluginCustomCmdList::AddFromText(std::string_view text) {
   for (std::string_view line : SplitLines(text)) {
-    const std::vector<std::string_view> fields = SplitFields(line, '|');
+    const std::vector<std::string_view> fields = SplitFields(line, "|");
     if (line.empty() || fields.size() < 5) continue;
     Add(TkroPluginCustomCmd{std::string(fields[0]), std::string(fields[1]), std::string(fields[2]), fields[3] == "1",
                             fields[4] == "1"});

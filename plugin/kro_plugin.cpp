@@ -8,6 +8,7 @@
 #include "plugin/call_context.h"
 #include "plugin/call_params.h"
 #include "support/application_error.h"
+#include "support/text_lines.h"
 
 namespace cjt {
 
@@ -89,13 +90,8 @@ std::string TkroPlugin::TranslatedProperties() const {
 }
 
 void TkroPlugin::AddTranslatedProperties(std::string_view names) {
-  size_t start = 0;
-  while (start <= names.size()) {
-    size_t end = names.find_first_of(";|", start);
-    if (end == std::string_view::npos) end = names.size();
-    if (end > start) TranslatorProperties.emplace_back(names.substr(start, end - start));
-    start = end + 1;
-  }
+  for (std::string_view name : SplitFields(names, ";|"))
+    if (!name.empty()) TranslatorProperties.emplace_back(name);
 }
 
 // --- LOAD and UNLOAD ---

@@ -1,7 +1,6 @@
 // Module parameters: the instance's properties as GET-MODULE-PARAMETER reads them and
 // SET-MODULE-PARAMETER writes them, the parser-item entries by index, and the custom
 // parameters that the host keeps in the instance.
-#include <charconv>
 #include <functional>
 #include <map>
 #include <optional>
@@ -11,6 +10,7 @@
 #include "platform/text_encoding.h"
 #include "plugin/kro_plugin.h"
 #include "plugin/module_paths.h"
+#include "support/text_values.h"
 
 namespace cjt {
 
@@ -27,14 +27,6 @@ TVariant HandleValue(uintptr_t handle) {
 TVariant SetBits(uint8_t bits) { return TVariant(static_cast<int32_t>(bits)); }
 
 std::string TextOf(const TVariant& value) { return value.IsNull() ? std::string() : value.AsString(); }
-
-// A decimal number of the whole text.
-std::optional<int32_t> DecimalOf(std::string_view text) {
-  int32_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-  return value;
-}
 
 bool IsTestTranslation() {
   for (const std::string& argument : platform::ProgramArguments())
@@ -125,7 +117,7 @@ std::optional<TItemField> ItemFieldOf(std::string_view name) {
 }
 
 TVariant ItemFieldValue(const TParserItems& items, TItemField field, std::string_view name) {
-  const std::optional<int32_t> index = DecimalOf(name.substr(14, 3));
+  const std::optional<int32_t> index = TryTextToInt(name.substr(14, 3));
   if (!index || *index < 0 || static_cast<size_t>(*index) >= items.size()) return TVariant();
   const TParserItem& item = items[static_cast<size_t>(*index)];
   switch (field) {
@@ -150,7 +142,7 @@ std::optional<std::string> CustomKey(std::string_view name) {
 
 // A key of fewer than three characters that is a decimal number addresses an entry by
 // index; any other key by name.
-int32_t CustomIndex(const std::string& key) { return key.size() < 3 ? DecimalOf(key).value_or(-1) : -1; }
+int32_t CustomIndex(const std::string& key) { return key.size() < 3 ? TryTextToInt(key).value_or(-1) : -1; }
 
 constexpr char CustomCountKey[] = "COUNT";
 

@@ -4,6 +4,7 @@
 #include "platform/text_encoding.h"
 #include "plugin/kro_plugin.h"
 #include "support/text_lines.h"
+#include "support/text_values.h"
 
 namespace cjt {
 
@@ -56,7 +57,7 @@ std::string FileNameSafe(std::string_view name, char replacement) {
 }
 
 std::string AppDataPath(std::string_view registryPath) {
-  const std::vector<std::string_view> fields = SplitFields(registryPath, '\\');
+  const std::vector<std::string_view> fields = SplitFields(registryPath, "\\");
   const std::string_view application = fields.size() > 3 ? TrimBlanks(fields[3]) : std::string_view();
   return WithDelimiter(WithDelimiter(platform::CommonAppDataFolder()) + FileNameSafe(application, ' '));
 }

@@ -58,7 +58,7 @@ void SetParserItemsFromText(TParserItems& items, std::string_view text, bool rep
   TParserItems parsed;
   for (std::string_view line : SplitLines(text)) {
     if (line.empty()) continue;
-    const std::vector<std::string_view> fields = SplitFields(line, '|');
+    const std::vector<std::string_view> fields = SplitFields(line, "|");
     if (fields.size() < 2) break;
     TParserItem item;
     item.Description = fields[0];

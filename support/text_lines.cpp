@@ -15,11 +15,11 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
   return lines;
 }
 
-std::vector<std::string_view> SplitFields(std::string_view text, char separator) {
+std::vector<std::string_view> SplitFields(std::string_view text, std::string_view separators) {
   std::vector<std::string_view> fields;
   size_t start = 0;
   for (;;) {
-    const size_t end = text.find(separator, start);
+    const size_t end = text.find_first_of(separators, start);
     if (end == std::string_view::npos) {
       fields.push_back(text.substr(start));
       return fields;
@@ -27,14 +27,6 @@ std::vector<std::string_view> SplitFields(std::string_view text, char separator)
     fields.push_back(text.substr(start, end - start));
     start = end + 1;
   }
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  size_t start = 0;
-  size_t end = text.size();
-  while (start < end && static_cast<unsigned char>(text[start]) <= ' ') ++start;
-  while (end > start && static_cast<unsigned char>(text[end - 1]) <= ' ') --end;
-  return text.substr(start, end - start);
 }
 
 }  // namespace cjt
