@@ -37,7 +37,9 @@ TEST_P(ScheduledEventThreads, FiresEverySecondUntilItsLimitStopsIt) {
   ASSERT_TRUE(PumpUntil([&] { return stopped == 1; }));
   EXPECT_EQ(fired, 2);
   EXPECT_FALSE(event.Running());
-  if (GetParam() == TScheduledEvent::stWorkerThread) EXPECT_FALSE(onStartingThread);
+  if (GetParam() == TScheduledEvent::stWorkerThread) {
+    EXPECT_FALSE(onStartingThread);
+  }
 }
 
 TEST_P(ScheduledEventThreads, ReportsTheLastRunWhereTheEventStarted) {
