@@ -85,8 +85,9 @@ class TCommandRunner {
     return Handled(Command.c_str(), -1, [&](int32_t& result) { Plugin.OnEvent(Plugin, *eventType, result, Record); });
   }
 
+  // LOAD answers 0 whatever its handler says; only an exception changes that.
   int32_t Load() {
-    return Handled("LOAD", 0, [&](int32_t& result) {
+    return Handled("LOAD", 0, [&](int32_t&) {
       int32_t handlerResult = 0;
       Plugin.Load(Record, handlerResult);
     });
