@@ -65,13 +65,15 @@ bool TQueueController::TakeTimeout(TItems& items, int32_t& candidate) {
   ResponseTimer.Clear();
   const int32_t k = IndexOfCurrent(items);
   if (k < 0) return true;
-  bool retry = Current->Attempts < Current->MaxAttempts;
-  Current->Sending = false;
-  DoTimeout(*Current, retry);
+  // The time-out handler may finish the request and clear Current.
+  TBasicRequestItem& current = *Current;
+  bool retry = current.Attempts < current.MaxAttempts;
+  current.Sending = false;
+  DoTimeout(current, retry);
   if (retry) {
     candidate = k;
   } else {
-    Current->Attempts = 0;
+    current.Attempts = 0;
     candidate = -1;
   }
   Current = nullptr;

@@ -36,6 +36,11 @@ void TTickTimer::StartBack(int64_t d) {
     Start = now + static_cast<uint64_t>(d);
 }
 
+void TTickTimer::MoveStartBack(uint64_t ms) {
+  Start = Start > ms + 1 ? Start - ms : 1;
+  if (HasDuration) Deadline = Start + Duration;
+}
+
 bool TTickTimer::RunOut() const { return platform::TickCount64() >= Deadline; }
 
 bool TTickTimer::RunOutAfter(uint32_t d) {

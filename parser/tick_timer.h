@@ -24,6 +24,9 @@ struct TTickTimer {
   // Started as if d milliseconds ago (d negative) or ahead; a start before tick 0 leaves the
   // timer not started.
   void StartBack(int64_t d);
+  // Moves the start ms earlier, so the timer runs out that much sooner; a start that would
+  // fall before tick 1 becomes tick 1 (long run out).
+  void MoveStartBack(uint64_t ms);
   bool RunOut() const;
   // True when not started; a timer started without a duration runs out d ms after its start.
   bool RunOutAfter(uint32_t d);

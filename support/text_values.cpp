@@ -39,6 +39,25 @@ int32_t TextToInt(std::string_view text) {
   throw EIntegerConversion(text);
 }
 
+std::optional<uint32_t> TryHexToUInt(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  uint64_t value = 0;
+  for (const char c : text) {
+    int digit;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
+    else if (c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else
+      return std::nullopt;
+    value = value * 16 + static_cast<uint64_t>(digit);
+    if (value > 0xFFFFFFFFu) return std::nullopt;
+  }
+  return static_cast<uint32_t>(value);
+}
+
 std::string HexText8(uint32_t value) {
   static constexpr char Digits[] = "0123456789ABCDEF";
   std::string text(8, '0');

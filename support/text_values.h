@@ -28,6 +28,9 @@ std::optional<int32_t> TryTextToInt(std::string_view text);
 // As TryTextToInt, but raises EIntegerConversion.
 int32_t TextToInt(std::string_view text);
 
+// The whole text as hexadecimal digits of either case with a value below 2^32; nothing for
+// anything else (an empty text, a blank, a sign, a prefix).
+std::optional<uint32_t> TryHexToUInt(std::string_view text);
 // The value as 8 upper-case hexadecimal digits.
 std::string HexText8(uint32_t value);
 

@@ -136,7 +136,7 @@ TEST_F(PluginExportsTest, ProcessDataModes) {
   record.Mode = 0x04;  // an empty input list is no input
   record.Input = {0, 0, DataKindListObject, reinterpret_cast<uintptr_t>(&input)};
   EXPECT_EQ(Lib().ProcessData(&record), 0);
-  EXPECT_EQ(Session.TakeLog(), "\x02No data for processing\r\n");
+  EXPECT_EQ(Session.TakeLog(), "\x02" "CJ/T 188-2004. No data for processing\r\n");
   EXPECT_EQ(+record.Input.Data, 0u);
 
   input.Add("A", Int(1));  // an open last row is closed
@@ -145,12 +145,12 @@ TEST_F(PluginExportsTest, ProcessDataModes) {
   ASSERT_EQ(input.Count(), 2);
   EXPECT_TRUE(input.Items(1)->IsNewRow());
 
-  record.Mode = 0x20;  // pass-through: exactly the input block
+  // Received bytes before the module has data sources reach none and change no block.
+  record.Mode = 0x02;
   std::strcpy(record.DataSourceName, "COM1");
   record.Input = {1, 2, DataKindSendBytes, reinterpret_cast<uintptr_t>("xy")};
   EXPECT_EQ(Lib().ProcessData(&record), 0);
-  EXPECT_EQ(+record.Output.Size, 2u);
-  EXPECT_EQ(+record.Output.Kind, DataKindSendBytes);
+  EXPECT_EQ(+record.Output.Size, 6u);
   EXPECT_STREQ(+record.DataSourceName, "COM1");
 }
 

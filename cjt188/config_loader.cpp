@@ -1,0 +1,65 @@
+// Reading the request configuration XML into a data source's master request list: one
+// configured request becomes one CJ/T 188 request item per meter and function.
+#include <cmath>
+
+#include "cjt188/data_module.h"
+#include "cjt188/device_list.h"
+#include "cjt188/request_item.h"
+#include "support/text_values.h"
+#include "support/xml_readers.h"
+
+namespace cjt {
+
+namespace {
+
+constexpr char RootName[] = "QUERY";
+constexpr int32_t DefaultTimeout = 300;
+
+std::vector<std::string> FunctionTexts(const TqimXMLNode& response) {
+  std::vector<std::string> functions;
+  for (size_t i = 0; i < response.ChildCount(); ++i)
+    functions.push_back(XmlNodeText(&response.Child(i), "Function", "0000"));
+  return functions;
+}
+
+}  // namespace
+
+void TaPlugin::LoadMasterRequests(const TDataSourceCfg* cfg, TBasicRequestList& list, TSerialPortDM* dataSource) {
+  if (dataSource != nullptr) dataSource->Queue->SetTimerEnabled(false);
+  TWriteLocked<TBasicRequestList> items(list);
+  items->Clear();
+  if (cfg == nullptr) return;
+  if (dataSource != nullptr && (Unloaded || !(EnabledTypes[0] || EnabledTypes[1]))) return;
+  if (dataSource != nullptr) {
+    dataSource->Queue->RequestDelay = static_cast<int32_t>(std::lround(cfg->spMinInt_Value));
+    dataSource->Queue->StopEvents();
+  }
+  ListenOnlyCount = 0;
+  TqimXMLTree tree;
+  tree.Parse(cfg->lblParams_Caption);
+  if (const TqimXMLNode* query = XmlFindNode(&tree, RootName)) {
+    for (size_t k = 0; k < query->ChildCount(); ++k)
+      LoadRequestElement(query->Child(k), static_cast<int32_t>(k + 1), *items, dataSource);
+  }
+  if (dataSource != nullptr) dataSource->Queue->ResetSchedule();
+}
+
+void TaPlugin::LoadRequestElement(const TqimXMLNode& element, int32_t number, TObjectList<TBasicRequestItem>& items,
+                                  TSerialPortDM* dataSource) {
+  const TqimXMLNode* response = XmlFindNode(&element, "Response");
+  if (response == nullptr) return;
+  TRequestItem base;
+  base.LoadFromXml(element, number);
+  TRequestParameters parameters;
+  parameters.Timeout = XmlNodeInt(&element, "Timeout", DefaultTimeout);
+  if (!base.Enabled) ++ListenOnlyCount;
+  parameters.DeviceType = static_cast<uint8_t>(TryHexToUInt(XmlNodeText(&element, "DeviceType", "00")).value_or(0));
+  parameters.ExportFailed = XmlNodeBool(&element, "ExportFailed", false);
+  const std::vector<std::string> devices = ParseDeviceList(XmlNodeText(&element, "Device", "*"));
+  if (dataSource != nullptr && (base.Method == rmAtTime || base.Method == rmCron))
+    dataSource->Queue->ScheduleItem(base);
+  parameters.OriginId = ++NextOriginId;
+  ExpandRequest(base, devices, FunctionTexts(*response), parameters, items);
+}
+
+}  // namespace cjt

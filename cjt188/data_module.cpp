@@ -1,0 +1,128 @@
+#include "cjt188/data_module.h"
+
+#include <vector>
+
+#include "cjt188/cjt188_parser_client.h"
+#include "support/application_error.h"
+#include "support/format_text.h"
+#include "support/text_values.h"
+
+namespace cjt {
+
+namespace {
+
+constexpr char ModuleTitle[] = "CJ/T 188-2004";
+constexpr float CjtModuleVersion = 5.0f;
+constexpr uint8_t ModuleTypes = 0x03;  // types 0 (requests) and 1 (received data)
+constexpr uint8_t ModeReceivedData = 0x02;
+
+}  // namespace
+
+TaPlugin::TaPlugin(uintptr_t moduleDllHandle, TPluginCallRecord* record) : TkroPlugin(moduleDllHandle, record) {}
+
+TaPlugin::~TaPlugin() { DataSources.Clear(); }
+
+void TaPlugin::Created() {
+  ModuleVersion = CjtModuleVersion;
+  Description = ModuleTitle;
+  SetLogTitle(ModuleTitle);
+  ModuleType = ModuleTypes;
+  InfoFlag = 1;
+  EventsSupported = "PORT-OPEN;PORT-CLOSE";
+  OnLoad = [this](TkroPlugin&, TPluginCallRecord& record, int32_t& result) { HandleLoad(record, result); };
+  OnUnload = [this](TkroPlugin&, TPluginCallRecord& record, int32_t& result) { HandleUnload(record, result); };
+  OnChangeState = [this](TkroPlugin&, uint8_t mode) { HandleChangeState(mode); };
+  OnProcessData = [this](TkroPlugin&, TPluginCallRecord& record, int32_t& result) {
+    HandleProcessData(record, result);
+  };
+  OnLoadSettingsNow = [this](TkroPlugin&) {
+    if (Config) LoadConfig(*Config, true);
+  };
+}
+
+void TaPlugin::HandleLoad(TPluginCallRecord&, int32_t&) {
+  Config = std::make_unique<TDataSourceCfg>();
+  Unloaded = false;
+  ConfigLoaded = true;
+  LoadConfig(*Config, false);
+}
+
+void TaPlugin::HandleUnload(TPluginCallRecord&, int32_t&) {
+  Unloaded = true;
+  ConfigLoaded = false;
+  ApplyConfig(nullptr);
+  Config.reset();
+}
+
+void TaPlugin::HandleChangeState(uint8_t) {
+  {
+    TWriteLocked<TDataSourceList> sources(DataSources);
+    MatchDataSources(*sources);
+  }
+  if (Config) LoadConfig(*Config, true);
+  if (IsTemporaryLoad) return;
+  TReadLocked<TDataSourceList> sources(DataSources);
+  CreatePlaceholderClients(*this, *sources, nullptr, true, 0);
+}
+
+void TaPlugin::MatchDataSources(TObjectList<TDataSourceScheduled>& sources) {
+  // The data sources still configured are moved over; the others are freed with the old list.
+  std::vector<std::unique_ptr<TDataSourceScheduled>> kept;
+  const bool anyEnabled = EnabledModuleTypes() != 0;
+  for (const TConfigDataSource& configured : anyEnabled ? ConfigDataSources : std::vector<TConfigDataSource>{}) {
+    if (!DataSourceLoadFor.empty() && !SameText(DataSourceLoadFor, configured.Line)) continue;
+    std::unique_ptr<TDataSourceScheduled> source;
+    for (size_t i = sources.Count(); i-- > 0;) {
+      auto* candidate = dynamic_cast<TSerialPortDM*>(sources[i]);
+      if (candidate != nullptr && candidate->Id == configured.Id) {
+        source = sources.Extract(i);
+        break;
+      }
+    }
+    if (!source) {
+      auto port = std::make_unique<TSerialPortDM>(*this);
+      port->Id = configured.Id;
+      port->ConfiguredName = configured.Name;
+      port->ConfiguredInfo = configured.FullName;
+      source = std::move(port);
+    }
+    kept.push_back(std::move(source));
+  }
+  sources.Clear();
+  for (auto& source : kept) sources.Add(std::move(source));
+}
+
+void TaPlugin::HandleProcessData(TPluginCallRecord& record, int32_t& result) {
+  if (!ConfigLoaded) {
+    result = -1;
+    return;
+  }
+  result = 0;
+  if (Unloaded) return;
+  TReadLocked<TDataSourceList> sources(DataSources);
+  auto* source = FindDataSource<TSerialPortDM>(*sources, static_cast<int32_t>(record.DataSourceId));
+  if (source != nullptr && (record.Mode & ModeReceivedData) != 0 && EnabledTypes[1])
+    result = source->ProcessPacket(record);
+}
+
+void TaPlugin::LoadConfig(TDataSourceCfg& cfg, bool restart) {
+  try {
+    ApplyConfig(&cfg);
+  } catch (...) {
+    AddLog(LogLevelError,
+           FormatText(TextResources.Get(TTextId::ItemsFormation), {ExceptionMessage(std::current_exception())}));
+    return;
+  }
+  if (!restart) return;
+  TReadLocked<TDataSourceList> sources(DataSources);
+  for (TDataSourceScheduled* source : *sources)
+    if (auto* port = dynamic_cast<TSerialPortDM*>(source)) port->RefreshClients(true, true);
+}
+
+void TaPlugin::ApplyConfig(const TDataSourceCfg* cfg) {
+  TReadLocked<TDataSourceList> sources(DataSources);
+  for (TDataSourceScheduled* source : *sources)
+    if (auto* port = dynamic_cast<TSerialPortDM*>(source)) LoadMasterRequests(cfg, port->Queue->Items, port);
+}
+
+}  // namespace cjt

@@ -1,0 +1,58 @@
+// TaPlugin: the CJ/T 188 module that every instance of the library is. It keeps one CJ/T 188
+// data source per data source the host configured, fills their configured requests from the
+// module's request configuration, and routes received data to them.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+
+#include "cjt188/data_source_cfg.h"
+#include "cjt188/serial_port_dm.h"
+#include "cjt188/text_resources.h"
+#include "plugin/kro_plugin.h"
+
+namespace cjt {
+
+class TaPlugin : public TkroPlugin {
+ public:
+  TaPlugin(uintptr_t moduleDllHandle, TPluginCallRecord* record);
+  // Frees the data sources before the instance's own parts.
+  ~TaPlugin() override;
+
+  void Created() override;
+
+  // Reads the configuration into every data source's master list; with restart the
+  // clients then reload their requests.
+  void LoadConfig(TDataSourceCfg& cfg, bool restart);
+  void ApplyConfig(const TDataSourceCfg* cfg);
+  // Fills one master list from the request configuration text; without a configuration the
+  // list just stays empty.
+  void LoadMasterRequests(const TDataSourceCfg* cfg, TBasicRequestList& list, TSerialPortDM* dataSource);
+
+  // Configured requests that are not sent: their answers are decoded when heard.
+  std::atomic<int32_t> ListenOnlyCount{0};
+  TTextResources TextResources;
+  // Between LOAD and UNLOAD; only the host's commands touch it.
+  std::unique_ptr<TDataSourceCfg> Config;
+  std::atomic<bool> Unloaded{true};
+  TDataSourceList DataSources;
+
+ private:
+  void HandleLoad(TPluginCallRecord& record, int32_t& result);
+  void HandleUnload(TPluginCallRecord& record, int32_t& result);
+  void HandleChangeState(uint8_t mode);
+  void HandleProcessData(TPluginCallRecord& record, int32_t& result);
+  // Makes the data sources match the host's configured list.
+  void MatchDataSources(TObjectList<TDataSourceScheduled>& sources);
+  void LoadRequestElement(const TqimXMLNode& element, int32_t number, TObjectList<TBasicRequestItem>& items,
+                          TSerialPortDM* dataSource);
+
+  // Tells the configured requests apart for the life of the instance.
+  std::atomic<uintptr_t> NextOriginId{0};
+  // Set between LOAD and UNLOAD, for the data path that may not touch Config.
+  std::atomic<bool> ConfigLoaded{false};
+};
+
+}  // namespace cjt

@@ -1,0 +1,84 @@
+// The receive side's second half: decoding the values of a matched answer into the group's
+// results, and handing the group to the host once its last request is answered.
+#include <span>
+#include <type_traits>
+#include <variant>
+
+#include "cjt188/cjt188_parser_client.h"
+#include "cjt188/value_decoding.h"
+#include "plugin/log_data_list.h"
+
+namespace cjt {
+
+namespace {
+
+constexpr size_t ValuesOffset = 14;  // after the data identifier and the serial number
+constexpr int32_t DIAndSerialLength = 3;
+
+TVariant ValueVariant(const TValue& value) {
+  return std::visit(
+      [](const auto& decoded) -> TVariant {
+        if constexpr (std::is_same_v<std::decay_t<decltype(decoded)>, TDateTimeValue>)
+          return TVariant::Date(decoded.Value);
+        else
+          return TVariant(decoded);
+      },
+      value);
+}
+
+}  // namespace
+
+int32_t TCjt188ParserClient::ParseFrame(TParsedDataList& list) {
+  if (FrameCopy.empty()) return -1;
+  TRequestItem* current = CurrentItem();
+  const bool last = current == nullptr || IsLastOfGroup(*current);
+  Queue->RequestDone(TQueueController::dcAnswered);
+  int32_t result = -1;
+  // The group is flushed also when decoding raised; the error then goes on to the data path.
+  auto flush = [&] {
+    if (Results.Count() == 0 || !last) return;
+    list.AppendPacketText(Results.PacketText());
+    result = Results.Count();
+    list.AddList(&Results);
+    list.AddNewRow();
+    Results.Clear();
+  };
+  try {
+    if (current != nullptr) DecodeValues(*current);
+  } catch (...) {
+    flush();
+    throw;
+  }
+  flush();
+  return result;
+}
+
+void TCjt188ParserClient::DecodeValues(const TRequestItem& item) {
+  const std::span<const uint8_t> frame(FrameCopy);
+  const uint8_t meterType = frame[FrameTypeOffset];
+  Results.AppendPacketText(std::string(frame.begin(), frame.end()));
+  AddHeaderItems(item, &FrameCopy, AddressText(frame.subspan(FrameAddressOffset, 7)));
+  size_t offset = ValuesOffset;
+  int32_t remaining = frame[FrameLengthOffset] - DIAndSerialLength;
+  for (const TRequestFuncType& row : FindRowsFor(FrameDI, meterType)) DecodeRow(row, offset, remaining);
+}
+
+void TCjt188ParserClient::DecodeRow(const TRequestFuncType& row, size_t& offset, int32_t& remaining) {
+  if (remaining < row.Width) return;
+  const std::span<const uint8_t> frame(FrameCopy);
+  const TDecodedValue decoded = DecodeValue(row, frame.subspan(offset, static_cast<size_t>(remaining)));
+  if (const auto* dateTime = std::get_if<TDateTimeValue>(&decoded.Value); dateTime && !dateTime->Error.empty())
+    Log(LogLevelWarning, "Unable to encode date: " + dateTime->Error);
+  offset += decoded.Consumed;
+  remaining -= static_cast<int32_t>(decoded.Consumed);
+  Results.Add(std::string(row.Name), ValueVariant(decoded.Value));
+  // A unit byte is read only when the answer still holds one: the checksum is no unit.
+  if (!row.HasUnitByte() || remaining < 1) return;
+  const uint8_t unit = frame[offset];
+  ++offset;
+  --remaining;
+  const std::string_view unitText = UnitText(unit);
+  if (!unitText.empty()) Results.Add(std::string(row.Name) + "_UNIT", TVariant(unitText));
+}
+
+}  // namespace cjt

@@ -1,0 +1,15 @@
+#include "cjt188/text_resources.h"
+
+namespace cjt {
+
+std::string TTextResources::Get(TTextId id) const {
+  std::lock_guard lock(Mutex);
+  return Texts.at(static_cast<size_t>(id));
+}
+
+void TTextResources::Set(TTextId id, std::string_view text) {
+  std::lock_guard lock(Mutex);
+  Texts.at(static_cast<size_t>(id)) = text;
+}
+
+}  // namespace cjt

@@ -1,0 +1,43 @@
+// The CJ/T 188 module's message texts, with their built-in English values. Translation may
+// replace them while clients read them on other threads.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+namespace cjt {
+
+enum class TTextId : size_t {
+  InvalidCrc,
+  ErrorCode,
+  ItemsFormation,
+  ParseExpression,
+  RequestTimeout,
+  UnallowableAddress,
+  DeviceAddress,
+};
+
+inline constexpr size_t TextCount = 7;
+
+class TTextResources {
+ public:
+  std::string Get(TTextId id) const;
+  void Set(TTextId id, std::string_view text);
+
+ private:
+  mutable std::mutex Mutex;
+  std::array<std::string, TextCount> Texts{
+      "Invalid CRC (%.2x,%.2x)",
+      "Received message from %s with error code on request function %d [%s]",
+      "Error on items formation (%s)",
+      "Unable to parse expression \"%s\". Error at: %d",
+      "Request timeout (ms)",
+      "Unallowable address: %s",
+      "Device address",
+  };
+};
+
+}  // namespace cjt

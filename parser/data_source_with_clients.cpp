@@ -1,0 +1,281 @@
+#include "parser/data_source_with_clients.h"
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "plugin/data_delivery.h"
+#include "plugin/kro_plugin.h"
+#include "plugin/parsed_data_list.h"
+#include "support/text_values.h"
+
+namespace cjt {
+
+namespace {
+
+// A client counts as silent after this share of its time-out once its connection closed.
+constexpr double ClosedSilenceShare = 0.9;
+// The parse result that ends the pass over the current block.
+constexpr int32_t ParseStopBlock = -6;
+
+std::unique_ptr<TCustomParserScheduledClient> NewScheduledClient(TDataSourceScheduledWithClients& dataSource,
+                                                                 const TPluginCallRecord& record) {
+  return std::make_unique<TCustomParserScheduledClient>(dataSource, record);
+}
+
+// Removes count bytes from the buffer's front when it goes out of scope, also when the
+// decoding of the frame raised.
+class TFrameRemoval {
+ public:
+  TFrameRemoval(TFIFOStream& buffer, int32_t count) : Buffer(buffer), Count(count) {}
+  ~TFrameRemoval() {
+    if (Count > 0) Buffer.Remove(Count);
+  }
+  TFrameRemoval(const TFrameRemoval&) = delete;
+  TFrameRemoval& operator=(const TFrameRemoval&) = delete;
+
+ private:
+  TFIFOStream& Buffer;
+  int32_t Count;
+};
+
+}  // namespace
+
+TDataSourceScheduledWithClients::TDataSourceScheduledWithClients(TkroPlugin& plugin)
+    : TDataSourceScheduled(plugin), ClientClass(NewScheduledClient), HousekeepingTimer(std::make_unique<TkroTimerEx>()) {
+  HousekeepingTimer->SetEnabled(false);
+  HousekeepingTimer->SetInterval(HousekeepingInterval);
+  HousekeepingTimer->SetOnTimer([this](TkroTimerEx&) { Housekeeping(); });
+  Queue->OnScheduled = [this](TQueueController&, TScheduledEvent&, TBasicRequestItem& item) {
+    OnMasterScheduled(item);
+  };
+  Queue->SetTimerEnabled(false);
+}
+
+TDataSourceScheduledWithClients::~TDataSourceScheduledWithClients() {
+  Queue.reset();
+  HousekeepingTimer->SetEnabled(false);
+  HousekeepingTimer->SetOnTimer(nullptr);
+  HousekeepingTimer.reset();
+  TWriteLocked<TCustomParserClientList>(Clients)->Clear();
+}
+
+void TDataSourceScheduledWithClients::FireEvent(std::string_view name, bool all, const TkroParamsList* params) {
+  TReadLocked<TCustomParserClientList> clients(Clients);
+  clients->ForEach([&](uintptr_t, TCustomParserScheduledClient& client) {
+    TClientLock lock(client);
+    client.Queue->FireEvent(name, all, params);
+  });
+}
+
+int32_t TDataSourceScheduledWithClients::ProcessPacket(TPluginCallRecord& record) {
+  try {
+    TReadLocked<TBasicRequestList> master(Queue->Items);
+    if (record.Input.Kind == DataKindConnection)
+      HandleConnectionEvent(record);
+    else
+      HandleDataBlock(record);
+  } catch (...) {
+    // A broken block must not end the host's call.
+  }
+  EnableHousekeeping();
+  return 0;
+}
+
+void TDataSourceScheduledWithClients::HandleConnectionEvent(TPluginCallRecord& record) {
+  TReadLocked<TCustomParserClientList> clients(Clients);
+  const uintptr_t code = record.Input.Data;
+  const bool opensOrCloses = code == ConnectionOpened || code == ConnectionClosed;
+  if (opensOrCloses && Clients.HasPlaceholders.exchange(false)) RemovePlaceholders();
+  TCustomParserScheduledClient* client = FindOrCreateClient(record, false, ClientClass);
+  if (client == nullptr || !opensOrCloses) return;
+  TClientLock lock(*client);
+  client->SetActive(code == ConnectionOpened);
+  if (code == ConnectionOpened) return;
+  if (!client->SilenceTimer.IsStarted()) client->SilenceTimer.StartPlain();
+  client->SilenceTimer.MoveStartBack(
+      static_cast<uint64_t>(std::llround(ClosedSilenceShare * static_cast<double>(client->SilenceTimeout))));
+}
+
+void TDataSourceScheduledWithClients::HandleDataBlock(TPluginCallRecord& record) {
+  TReadLocked<TCustomParserClientList> clients(Clients);
+  TCustomParserScheduledClient* client = FindOrCreateClient(record, false, ClientClass);
+  if (client == nullptr) return;
+  TClientLock lock(*client);
+  if (client->StaleBufferTime != 0 && client->SilentFor(client->StaleBufferTime)) client->ClearBuffer();
+  const auto* data = reinterpret_cast<const void*>(record.Input.Data);
+  const auto size = static_cast<int32_t>(record.Input.Size);
+  client->AddData(data, data != nullptr ? size : 0);
+  ParseBuffer(*client, record);
+}
+
+void TDataSourceScheduledWithClients::ParseBuffer(TCustomParserScheduledClient& client, TPluginCallRecord& record) {
+  // Several frames may complete in one call: the first packet replaces what the host's
+  // output list held, the later ones are appended to it.
+  bool delivered = false;
+  bool more = false;
+  do {
+    more = false;
+    const int32_t count = client.FindFrame(more) + 1;
+    if (count <= 0) continue;
+    int32_t parsed = 0;
+    {
+      TFrameRemoval removal(*client.Buffer, count - 1);
+      TParsedDataList list;
+      parsed = client.ParseFrame(list);
+      if (list.Count() > 0) {
+        ReturnValuesInCall(Plugin, record, list, list.PacketText(), delivered);
+        delivered = true;
+      }
+    }
+    client.ResetFrame();
+    if (parsed == ParseStopBlock) break;
+  } while (more && client.Buffer->DataSize() > 0);
+}
+
+TCustomParserScheduledClient* TDataSourceScheduledWithClients::FindOrCreateClient(const TPluginCallRecord& record,
+                                                                                  bool requireRunning,
+                                                                                  const TClientClass& clientClass) {
+  TCustomParserScheduledClient* placeholder = nullptr;
+  {
+    TReadLocked<TCustomParserClientList> clients(Clients);
+    TCustomParserScheduledClient* found = clients->Find(record.ConnectionKey);
+    if (found != nullptr && !(requireRunning && found->Stopped)) return found;
+    clients->ForEach([&](uintptr_t, TCustomParserScheduledClient& client) {
+      if (placeholder == nullptr && client.Placeholder) placeholder = &client;
+    });
+    if (placeholder != nullptr && RecordSourceName(record).starts_with(PlaceholderPrefix)) return placeholder;
+  }
+  if (placeholder == nullptr && !clientClass) return nullptr;
+  TWriteLocked<TCustomParserClientList> clients(Clients);
+  // While this thread waited for the exclusive lock another may have served the same
+  // connection: look again before adopting or creating.
+  if (TCustomParserScheduledClient* found = clients->Find(record.ConnectionKey);
+      found != nullptr && !(requireRunning && found->Stopped))
+    return found;
+  placeholder = nullptr;
+  clients->ForEach([&](uintptr_t, TCustomParserScheduledClient& client) {
+    if (placeholder == nullptr && client.Placeholder) placeholder = &client;
+  });
+  if (placeholder != nullptr) {
+    Adopt(*placeholder, record);
+    return placeholder;
+  }
+  return clientClass ? CreateClient(record, clientClass) : nullptr;
+}
+
+void TDataSourceScheduledWithClients::Adopt(TCustomParserScheduledClient& placeholder,
+                                            const TPluginCallRecord& record) {
+  const uintptr_t oldKey = placeholder.ConnectionKey;
+  {
+    TClientLock lock(placeholder);
+    placeholder.ReadIdentity(record);
+    placeholder.Placeholder = placeholder.ConnectionKey == 0;
+    if (!placeholder.Placeholder && record.Input.Kind == DataKindConnection) placeholder.EventDriven = true;
+  }
+  // The client is filed under its connection key from now on.
+  TPtrUIntObjectHash<TCustomParserScheduledClient>& clients = Clients.LockWrite();
+  std::unique_ptr<TCustomParserScheduledClient> moved = clients.Extract(oldKey);
+  if (moved) clients.Put(placeholder.ConnectionKey, std::move(moved));
+  Clients.UnlockWrite();
+}
+
+TCustomParserScheduledClient* TDataSourceScheduledWithClients::CreateClient(const TPluginCallRecord& record,
+                                                                            const TClientClass& clientClass) {
+  std::unique_ptr<TCustomParserScheduledClient> client = clientClass(*this, record);
+  client->Created();
+  return &TWriteLocked<TCustomParserClientList>(Clients)->Put(client->ConnectionKey, std::move(client));
+}
+
+size_t TDataSourceScheduledWithClients::RemovePlaceholders() {
+  TWriteLocked<TCustomParserClientList> clients(Clients);
+  std::vector<uintptr_t> keys;
+  clients->ForEach([&](uintptr_t key, TCustomParserScheduledClient& client) {
+    if (client.Placeholder) keys.push_back(key);
+  });
+  for (uintptr_t key : keys) clients->Remove(key);
+  return keys.size();
+}
+
+void TDataSourceScheduledWithClients::CreatePlaceholder(const TPluginCallRecord& record,
+                                                        const TClientClass& clientClass, bool neverSilent) {
+  TReadLocked<TBasicRequestList> master(Queue->Items);
+  TCustomParserScheduledClient* client = FindOrCreateClient(record, false, clientClass);
+  if (client == nullptr) return;
+  {
+    TClientLock lock(*client);
+    if (neverSilent) client->SilenceTimeout = NeverSilent;
+    client->SetActive(true);
+  }
+  Clients.HasPlaceholders = true;
+  EnableHousekeeping();
+}
+
+void TDataSourceScheduledWithClients::RefreshClients(bool reset, bool reload) {
+  TReadLocked<TBasicRequestList> master(Queue->Items);
+  TReadLocked<TCustomParserClientList> clients(Clients);
+  clients->ForEach([&](uintptr_t, TCustomParserScheduledClient& client) {
+    TClientLock lock(client);
+    if (reload) client.LoadRequests();
+    client.Queue->UpdateTimer(reset);
+  });
+}
+
+void TDataSourceScheduledWithClients::OnMasterScheduled(TBasicRequestItem& item) {
+  {
+    TReadLocked<TCustomParserClientList> clients(Clients);
+    clients->ForEach([&](uintptr_t, TCustomParserScheduledClient& client) {
+      TWriteLocked<TBasicRequestList> items(client.Queue->Items);
+      for (TBasicRequestItem* copy : *items)
+        if (copy->GroupKey == item.GroupKey) copy->Triggered = true;
+    });
+  }
+  item.Triggered = false;
+}
+
+void TDataSourceScheduledWithClients::Housekeeping() {
+  HousekeepingTimer->SetEnabled(false);
+  std::vector<uintptr_t> silent;
+  {
+    TReadLocked<TCustomParserClientList> clients(Clients);
+    clients->ForEach([&](uintptr_t key, TCustomParserScheduledClient& client) {
+      TClientLock lock(client);
+      if (client.Stopped || !client.EventDriven || client.SilenceTimeout == NeverSilent) return;
+      if (!client.SilentFor(client.SilenceTimeout)) {
+        client.Idle();
+        return;
+      }
+      client.Stopped = true;
+      client.SilenceTimer.StartPlain();
+      silent.push_back(key);
+    });
+  }
+  if (!silent.empty()) {
+    TWriteLocked<TCustomParserClientList> clients(Clients);
+    for (uintptr_t key : silent) clients->Remove(key);
+  }
+  EnableHousekeeping();
+}
+
+void TDataSourceScheduledWithClients::EnableHousekeeping() {
+  if (Clients.Count() > 0) HousekeepingTimer->SetEnabled(true);
+}
+
+void CreatePlaceholderClients(TkroPlugin& plugin, const TObjectList<TDataSourceScheduled>& sources,
+                              const TClientClass& clientClass, bool neverSilent, uint32_t suffix) {
+  if (!plugin.EnabledTypes[0]) return;
+  std::string name = std::string(PlaceholderPrefix) + HexText8(static_cast<uint32_t>(plugin.Handle));
+  if (suffix != 0) name += "_" + HexText8(suffix);
+  for (const TConfigDataSource& configured : plugin.ConfigDataSources) {
+    auto* source = FindDataSource<TDataSourceScheduledWithClients>(sources, configured.Id);
+    if (source == nullptr || source->Clients.Count() > 0) continue;
+    TPluginCallRecord record{};
+    record.Size = CallRecordSize;
+    // The placeholder's requests must reach the host as its data source's.
+    record.DataSourceId = static_cast<uint32_t>(configured.Id);
+    std::memcpy(record.DataSourceName, name.data(), std::min(name.size(), DataSourceNameLength - 1));
+    source->CreatePlaceholder(record, clientClass, neverSilent);
+  }
+}
+
+}  // namespace cjt

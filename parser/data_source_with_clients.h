@@ -1,0 +1,84 @@
+// A data source that turns the host's traffic into per-connection protocol clients: each
+// connection key the host reports gets a client with its own receive buffer and its own
+// copy of the configured requests. Received blocks are cut into frames and decoded by the
+// connection's client; connections that fall silent are dropped by housekeeping.
+//
+// Lock order: the master item list, then the client list, then a client's buffer (which
+// guards the client's state), then the client's item list. Every path takes them in this
+// order, so none can wait for another in a circle.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "parser/data_source.h"
+#include "parser/kro_timer_ex.h"
+#include "parser/scheduled_client.h"
+#include "plugin/call_record.h"
+#include "support/ptr_hash_list.h"
+
+namespace cjt {
+
+class TDataSourceScheduledWithClients;
+
+// Makes the client of a connection.
+using TClientClass = std::function<std::unique_ptr<TCustomParserScheduledClient>(
+    TDataSourceScheduledWithClients& dataSource, const TPluginCallRecord& record)>;
+
+class TCustomParserClientList : public TThreadPtrUIntObjectHashList<TCustomParserScheduledClient> {
+ public:
+  std::atomic<bool> HasPlaceholders{false};
+};
+
+inline constexpr uint32_t HousekeepingInterval = 300;
+
+class TDataSourceScheduledWithClients : public TDataSourceScheduled {
+ public:
+  explicit TDataSourceScheduledWithClients(TkroPlugin& plugin);
+  // Frees the master queue, then the housekeeping timer, then the clients.
+  ~TDataSourceScheduledWithClients() override;
+
+  // The master queue never sends: the clients do.
+  bool IsSuspended() override { return true; }
+  void FireEvent(std::string_view name, bool all, const TkroParamsList* params) override;
+
+  // The data path of one ProcessData call: connection events activate and deactivate
+  // clients, data blocks are appended to the connection's buffer and cut into frames whose
+  // values go back in the call. Always 0; nothing raised here reaches the caller.
+  int32_t ProcessPacket(TPluginCallRecord& record);
+  // The connection's client (a placeholder adopts the connection); made with clientClass
+  // when there is none. Null without a class.
+  TCustomParserScheduledClient* FindOrCreateClient(const TPluginCallRecord& record, bool requireRunning,
+                                                   const TClientClass& clientClass);
+  size_t RemovePlaceholders();
+  // Makes a placeholder client from the record: active, and never silent when asked.
+  void CreatePlaceholder(const TPluginCallRecord& record, const TClientClass& clientClass, bool neverSilent);
+  // For every client: reloads its requests when asked, then updates its queue's timer.
+  void RefreshClients(bool reset, bool reload);
+  // A time event of the master queue fired for item: the clients' copies of it are due.
+  void OnMasterScheduled(TBasicRequestItem& item);
+  // One pass: silent event-driven clients are removed, the others told they are idle.
+  void Housekeeping();
+
+  TClientClass ClientClass;
+  TCustomParserClientList Clients;
+  std::unique_ptr<TkroTimerEx> HousekeepingTimer;
+
+ private:
+  void HandleConnectionEvent(TPluginCallRecord& record);
+  void HandleDataBlock(TPluginCallRecord& record);
+  // Cuts frames out of the client's buffer and returns their values in the call.
+  void ParseBuffer(TCustomParserScheduledClient& client, TPluginCallRecord& record);
+  TCustomParserScheduledClient* CreateClient(const TPluginCallRecord& record, const TClientClass& clientClass);
+  void Adopt(TCustomParserScheduledClient& placeholder, const TPluginCallRecord& record);
+  void EnableHousekeeping();
+};
+
+// Gives every configured data source with clients but without any client yet a placeholder client, so
+// that requests run before the host reports a connection. The caller holds the list.
+void CreatePlaceholderClients(TkroPlugin& plugin, const TObjectList<TDataSourceScheduled>& sources,
+                              const TClientClass& clientClass, bool neverSilent, uint32_t suffix);
+
+}  // namespace cjt

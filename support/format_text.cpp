@@ -1,0 +1,120 @@
+#include "support/format_text.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace cjt {
+
+namespace {
+
+// Widths and precisions beyond this are cut: a language file cannot make a line huge.
+constexpr int MaxField = 256;
+
+struct TSpec {
+  bool Left = false, Zero = false, Plus = false, Space = false;
+  int Width = 0;
+  int Precision = -1;
+  char Conversion = 0;
+};
+
+bool IsConversion(char c) { return c == 'd' || c == 'i' || c == 'u' || c == 'x' || c == 'X' || c == 's'; }
+
+int ReadNumber(std::string_view format, size_t& i) {
+  int value = 0;
+  while (i < format.size() && format[i] >= '0' && format[i] <= '9') value = std::min(MaxField, value * 10 + (format[i++] - '0'));
+  return value;
+}
+
+// Reads the specification after a "%"; false when the text is no complete conversion.
+bool ReadSpec(std::string_view format, size_t& i, TSpec& spec) {
+  for (; i < format.size(); ++i) {
+    const char c = format[i];
+    if (c == '-')
+      spec.Left = true;
+    else if (c == '0')
+      spec.Zero = true;
+    else if (c == '+')
+      spec.Plus = true;
+    else if (c == ' ')
+      spec.Space = true;
+    else
+      break;
+  }
+  spec.Width = ReadNumber(format, i);
+  if (i < format.size() && format[i] == '.') spec.Precision = ReadNumber(format, ++i);
+  if (i >= format.size() || !IsConversion(format[i])) return false;
+  spec.Conversion = format[i++];
+  return true;
+}
+
+std::string NumberText(int64_t value, const TSpec& spec) {
+  std::string digits;
+  const bool hex = spec.Conversion == 'x' || spec.Conversion == 'X';
+  if (hex) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, spec.Conversion == 'x' ? "%llx" : "%llX",
+                  static_cast<unsigned long long>(value < 0 ? static_cast<uint32_t>(value) : value));
+    digits = buffer;
+  } else {
+    digits = std::to_string(value < 0 ? 0ULL - static_cast<uint64_t>(value) : static_cast<uint64_t>(value));
+  }
+  if (spec.Precision >= 0 && static_cast<int>(digits.size()) < spec.Precision)
+    digits.insert(0, static_cast<size_t>(spec.Precision) - digits.size(), '0');
+  std::string sign;
+  if (!hex && value < 0)
+    sign = "-";
+  else if (!hex && spec.Plus)
+    sign = "+";
+  else if (!hex && spec.Space)
+    sign = " ";
+  if (spec.Zero && !spec.Left && spec.Precision < 0 && static_cast<int>(sign.size() + digits.size()) < spec.Width)
+    digits.insert(0, static_cast<size_t>(spec.Width) - sign.size() - digits.size(), '0');
+  return sign + digits;
+}
+
+std::string ArgumentText(const TFormatArg& arg, const TSpec& spec) {
+  if (const auto* text = std::get_if<std::string_view>(&arg)) {
+    if (spec.Conversion == 's' && spec.Precision >= 0) return std::string(text->substr(0, spec.Precision));
+    return std::string(*text);
+  }
+  const int64_t value = std::get<int64_t>(arg);
+  return spec.Conversion == 's' ? std::to_string(value) : NumberText(value, spec);
+}
+
+void AppendPadded(std::string& out, const std::string& text, const TSpec& spec) {
+  const size_t pad = static_cast<int>(text.size()) < spec.Width ? spec.Width - text.size() : 0;
+  if (!spec.Left) out.append(pad, ' ');
+  out += text;
+  if (spec.Left) out.append(pad, ' ');
+}
+
+}  // namespace
+
+std::string FormatText(std::string_view format, std::initializer_list<TFormatArg> args) {
+  std::string out;
+  auto next = args.begin();
+  size_t i = 0;
+  while (i < format.size()) {
+    const char c = format[i];
+    if (c != '%') {
+      out += c;
+      ++i;
+      continue;
+    }
+    if (i + 1 < format.size() && format[i + 1] == '%') {
+      out += '%';
+      i += 2;
+      continue;
+    }
+    const size_t start = i++;
+    TSpec spec;
+    if (!ReadSpec(format, i, spec) || next == args.end()) {
+      out.append(format.substr(start, i - start));
+      continue;
+    }
+    AppendPadded(out, ArgumentText(*next++, spec), spec);
+  }
+  return out;
+}
+
+}  // namespace cjt
