@@ -62,7 +62,7 @@ void TaPlugin::HandleChangeState(uint8_t) {
   if (Config) LoadConfig(*Config, true);
   if (IsTemporaryLoad) return;
   TReadLocked<TDataSourceList> sources(DataSources);
-  CreatePlaceholderClients(*this, *sources, nullptr, true, 0);
+  CreatePlaceholderClients(*this, *sources, true, 0);
 }
 
 void TaPlugin::MatchDataSources(TObjectList<TDataSourceScheduled>& sources) {

@@ -184,7 +184,8 @@ TCustomParserScheduledClient* TDataSourceScheduledWithClients::CreateClient(cons
                                                                             const TClientClass& clientClass) {
   std::unique_ptr<TCustomParserScheduledClient> client = clientClass(*this, record);
   client->Created();
-  return &TWriteLocked<TCustomParserClientList>(Clients)->Put(client->ConnectionKey, std::move(client));
+  const uintptr_t key = client->ConnectionKey;
+  return &TWriteLocked<TCustomParserClientList>(Clients)->Put(key, std::move(client));
 }
 
 size_t TDataSourceScheduledWithClients::RemovePlaceholders() {
@@ -197,10 +198,9 @@ size_t TDataSourceScheduledWithClients::RemovePlaceholders() {
   return keys.size();
 }
 
-void TDataSourceScheduledWithClients::CreatePlaceholder(const TPluginCallRecord& record,
-                                                        const TClientClass& clientClass, bool neverSilent) {
+void TDataSourceScheduledWithClients::CreatePlaceholder(const TPluginCallRecord& record, bool neverSilent) {
   TReadLocked<TBasicRequestList> master(Queue->Items);
-  TCustomParserScheduledClient* client = FindOrCreateClient(record, false, clientClass);
+  TCustomParserScheduledClient* client = FindOrCreateClient(record, false, ClientClass);
   if (client == nullptr) return;
   {
     TClientLock lock(*client);
@@ -261,8 +261,8 @@ void TDataSourceScheduledWithClients::EnableHousekeeping() {
   if (Clients.Count() > 0) HousekeepingTimer->SetEnabled(true);
 }
 
-void CreatePlaceholderClients(TkroPlugin& plugin, const TObjectList<TDataSourceScheduled>& sources,
-                              const TClientClass& clientClass, bool neverSilent, uint32_t suffix) {
+void CreatePlaceholderClients(TkroPlugin& plugin, const TObjectList<TDataSourceScheduled>& sources, bool neverSilent,
+                              uint32_t suffix) {
   if (!plugin.EnabledTypes[0]) return;
   std::string name = std::string(PlaceholderPrefix) + HexText8(static_cast<uint32_t>(plugin.Handle));
   if (suffix != 0) name += "_" + HexText8(suffix);
@@ -274,7 +274,7 @@ void CreatePlaceholderClients(TkroPlugin& plugin, const TObjectList<TDataSourceS
     // The placeholder's requests must reach the host as its data source's.
     record.DataSourceId = static_cast<uint32_t>(configured.Id);
     std::memcpy(record.DataSourceName, name.data(), std::min(name.size(), DataSourceNameLength - 1));
-    source->CreatePlaceholder(record, clientClass, neverSilent);
+    source->CreatePlaceholder(record, neverSilent);
   }
 }
 

@@ -53,8 +53,9 @@ class TDataSourceScheduledWithClients : public TDataSourceScheduled {
   TCustomParserScheduledClient* FindOrCreateClient(const TPluginCallRecord& record, bool requireRunning,
                                                    const TClientClass& clientClass);
   size_t RemovePlaceholders();
-  // Makes a placeholder client from the record: active, and never silent when asked.
-  void CreatePlaceholder(const TPluginCallRecord& record, const TClientClass& clientClass, bool neverSilent);
+  // Makes a placeholder client of ClientClass from the record: active, and never silent
+  // when asked.
+  void CreatePlaceholder(const TPluginCallRecord& record, bool neverSilent);
   // For every client: reloads its requests when asked, then updates its queue's timer.
   void RefreshClients(bool reset, bool reload);
   // A time event of the master queue fired for item: the clients' copies of it are due.
@@ -78,7 +79,7 @@ class TDataSourceScheduledWithClients : public TDataSourceScheduled {
 
 // Gives every configured data source with clients but without any client yet a placeholder client, so
 // that requests run before the host reports a connection. The caller holds the list.
-void CreatePlaceholderClients(TkroPlugin& plugin, const TObjectList<TDataSourceScheduled>& sources,
-                              const TClientClass& clientClass, bool neverSilent, uint32_t suffix);
+void CreatePlaceholderClients(TkroPlugin& plugin, const TObjectList<TDataSourceScheduled>& sources, bool neverSilent,
+                              uint32_t suffix);
 
 }  // namespace cjt

@@ -47,7 +47,7 @@ void TCustomParserClient::SetActive(bool value) {
 }
 
 void TCustomParserClient::ResetFrame() {
-  FrameStart = true;
+  NewFrame = true;
   FrameText1.clear();
   FrameText2.clear();
   SilenceTimer.StartPlain();

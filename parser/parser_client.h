@@ -61,7 +61,7 @@ class TCustomParserClient : public TkroPluginMulti {
   bool Stopped = false;
   int32_t DataSourceId = 0;
   bool Active = false;
-  bool FrameStart = true;
+  bool NewFrame = true;
   std::string FrameText1;
   std::string FrameText2;
   bool EventDriven = false;
