@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cjt188/frame.h"
+#include "plugin/parsed_data_list.h"
 #include "tests/cjt188/module_harness.h"
 
 namespace cjt::test_support {
@@ -85,8 +86,7 @@ TEST_F(DataPath, FramesSplitOrSharingABlockAreAllDecodedAndDeliveredInOneCall) {
   // second appended to the first in the same call.
   const std::vector<TPacket> both = Feed(answer + answer);
   ASSERT_EQ(both.size(), 2u);
-  EXPECT_EQ(both[0].Text, answer);
-  EXPECT_EQ(both[1].Text, answer);
+  EXPECT_EQ(both[0].Text, answer + PacketTextSeparator + answer);
   EXPECT_EQ(both[1].Value("ENERGY_HEAT"), first[0].Value("ENERGY_HEAT"));
 }
 
@@ -140,6 +140,135 @@ TEST_F(DataPath, SwappedDataIdentifierAnswersTheRequest) {
   ASSERT_EQ(packets.size(), 1u);
   EXPECT_EQ(packets[0].Value("DATA_TYPE_ID_STR"), "901F");
   EXPECT_TRUE(packets[0].Value("CUMULATIVE_FLOW").has_value());
+}
+
+TEST_F(DataPath, ListenOnlyRequestsDecodeHeardAnswersAndRefuseOtherAddresses) {
+  Start(QueryXml({RequestXml("1234567", "20", {"901F"}, "", false)}));
+  EXPECT_EQ(Module->ListenOnlyCount, 1);
+  Run(2000);
+  EXPECT_TRUE(RequestsSent().empty());
+  const std::vector<TPacket> packets = Feed(Answer(0x20, HeatAddress, 0x901F));
+  ASSERT_EQ(packets.size(), 1u);
+  EXPECT_EQ(packets[0].Value("DEVICE_ID"), "00000001234567");
+  Log();
+  // An event-driven connection hears a meter no listen-only request accepts.
+  ConnectionEvent(ConnectionOpened, 7);
+  EXPECT_TRUE(Feed(Answer(0x10, WaterAddress, 0x901F), 7, 1, "TCP:10.0.0.1:5000").empty());
+  EXPECT_NE(Log().find("Unallowable address: 12345678901234"), std::string::npos);
+  ASSERT_FALSE(Sent.empty());
+  EXPECT_EQ(Sent.back().Kind, DataKindSendText);
+  EXPECT_EQ(Sent.back().Bytes, "<<CLOSE>>");
+  EXPECT_EQ(Sent.back().ConnectionKey, 7u);
+}
+
+TEST_F(DataPath, FinalTimeOutExportsTheFailureStatusAndLogsTheRequest) {
+  const std::string failing = "<MethodOnce>1</MethodOnce><ExportFailed>1</ExportFailed>";
+  Start(QueryXml({RequestXml("1234567", "20", {"901F"}, failing)}));
+  Run(1400);  // three attempts of 500 ms, nothing heard
+  EXPECT_EQ(RequestsSent().size(), 3u);
+  EXPECT_TRUE(SentPackets().empty());
+  Run(300);
+  std::vector<TPacket> packets = SentPackets();
+  ASSERT_EQ(packets.size(), 1u);
+  EXPECT_EQ(packets[0].Value("STATUS1"), "128");
+  EXPECT_EQ(packets[0].Value("DEVICE_ID"), "00000001234567");
+  EXPECT_EQ(Sent.back().DataSourceId, 1u);
+  EXPECT_NE(Log().find("[1234567/0x901F] . Request #1. Request timeout"), std::string::npos);
+
+  // An unanswered once request is tried again; bytes that never make an answer give 64.
+  Sent.clear();
+  for (int i = 0; i < 17; ++i) {
+    Run(100);
+    Feed("\x01");
+  }
+  packets = SentPackets();
+  ASSERT_EQ(packets.size(), 1u);
+  EXPECT_EQ(packets[0].Value("STATUS1"), "64");
+}
+
+TEST_F(DataPath, FunctionsOfOneMeterAreGatheredIntoOnePacketPerConfiguredRequest) {
+  const std::string once = "<MethodOnce>1</MethodOnce>";
+  Start(QueryXml({RequestXml("1234567", "20", {"901F", "911F"}, once), RequestXml("1234567", "20", {"901F"}, once)}));
+  Connect({.Meters = {{0x20, HeatAddress}}});
+  Run(2000);
+  EXPECT_EQ(RequestsSent().size(), 3u);
+  ASSERT_EQ(Received.size(), 2u);
+  EXPECT_EQ(Received[0].CountOf("DEVICE_ID"), 1u);
+  EXPECT_EQ(Received[0].CountOf("ENERGY_COOL"), 1u);    // from 911F
+  EXPECT_EQ(Received[0].CountOf("ENERGY_HEAT"), 2u);    // from both
+  EXPECT_NE(Received[0].Text.find(PacketTextSeparator), std::string::npos);
+  EXPECT_EQ(Received[1].CountOf("ENERGY_COOL"), 0u);
+}
+
+TEST_F(DataPath, FailedPortPausesTheQueue) {
+  Start(QueryXml({RequestXml("1234567", "20", {"901F"})}));
+  SendResult = -12;
+  Run(60);
+  ASSERT_EQ(Sent.size(), 1u);  // the preamble failed: no frame
+  EXPECT_TRUE(Port().PortFailed);
+  Run(900);
+  EXPECT_EQ(Sent.size(), 1u);  // paused for a second
+  Run(200);
+  EXPECT_EQ(Sent.size(), 2u);
+  SendResult = 4;
+  Run(1100);
+  EXPECT_FALSE(Port().PortFailed);
+  EXPECT_FALSE(RequestsSent().empty());
+}
+
+TEST_F(DataPath, SerialNumbersWrapAndRestartAfterDeactivation) {
+  Start(QueryXml({RequestXml("1234567", "20", {"901F"},
+                             "<MethodPoll>1</MethodPoll><PollInterval>1</PollInterval><PollUnits>MS</PollUnits>")}));
+  Connect({.Meters = {{0x20, HeatAddress}}});
+  Run(6000);
+  const std::vector<std::string> requests = RequestsSent();
+  ASSERT_GE(requests.size(), 257u);
+  EXPECT_EQ(static_cast<uint8_t>(requests[0][13]), 1);
+  EXPECT_EQ(static_cast<uint8_t>(requests[254][13]), 255);
+  EXPECT_EQ(static_cast<uint8_t>(requests[255][13]), 0);
+  EXPECT_EQ(static_cast<uint8_t>(requests[256][13]), 1);
+}
+
+TEST_F(DataPath, PlaceholderIsAdoptedByDataAndRemovedByConnectionEvents) {
+  Start(QueryXml({RequestXml("1234567", "20", {"901F"})}));
+  ASSERT_EQ(ClientCount(), 1u);
+  Run(100);
+  ASSERT_FALSE(Sent.empty());
+  EXPECT_EQ(Sent[0].DataSourceId, 1u);  // the placeholder's requests are its data source's
+  Feed("\x00", 42);
+  EXPECT_EQ(ClientCount(), 1u);  // adopted, not a new client
+  Sent.clear();
+  Run(1100);
+  ASSERT_FALSE(Sent.empty());
+  EXPECT_EQ(Sent[0].ConnectionKey, 42u);
+  EXPECT_EQ(Sent[0].DataSourceId, 1u);
+
+  // A connection event removes placeholders; the adopted client stays, a new one is made.
+  Module->OnChangeState(*Module, 1);
+  ConnectionEvent(ConnectionOpened, 9);
+  EXPECT_EQ(ClientCount(), 2u);
+}
+
+TEST_F(DataPath, DisconnectedClientsAreDroppedByHousekeeping) {
+  Start(QueryXml({RequestXml("1234567", "20", {"901F"})}));
+  ConnectionEvent(ConnectionOpened, 5);
+  EXPECT_EQ(ClientCount(), 1u);  // the placeholder went with the event
+  ConnectionEvent(ConnectionClosed, 5);
+  Run(5500);
+  EXPECT_EQ(ClientCount(), 1u);
+  Run(1000);
+  EXPECT_EQ(ClientCount(), 0u);
+}
+
+TEST_F(DataPath, StaleBytesAreDroppedBeforeALateBlock) {
+  Start(QueryXml({RequestXml("1234567", "20", {"901F"}, "", false)}));
+  const std::string answer = Answer(0x20, HeatAddress, 0x901F);
+  Feed(answer.substr(0, 30));
+  Run(15000);
+  EXPECT_TRUE(Feed(answer.substr(30)).empty());  // the first part was dropped
+  Feed(answer.substr(0, 30));
+  Run(14000);
+  EXPECT_EQ(Feed(answer.substr(30)).size(), 1u);
 }
 
 }  // namespace

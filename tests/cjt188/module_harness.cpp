@@ -20,13 +20,7 @@ std::vector<TPacket> SplitRows(const std::vector<std::pair<std::string, std::str
     packets.back().Values.push_back(value);
   }
   if (packets.back().Values.empty()) packets.pop_back();
-  // The packet texts of one call are joined by the separator.
-  size_t start = 0;
-  for (TPacket& packet : packets) {
-    const size_t end = text.find(PacketTextSeparator, start);
-    packet.Text = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    start = end == std::string::npos ? text.size() : end + std::string_view(PacketTextSeparator).size();
-  }
+  for (TPacket& packet : packets) packet.Text = text;
   return packets;
 }
 

@@ -20,7 +20,8 @@
 
 namespace cjt::test_support {
 
-// One packet of values: names and values as text, and the packet text.
+// One packet of values: names and values as text, and the packet text of the call or send
+// that delivered it.
 struct TPacket {
   std::vector<std::pair<std::string, std::string>> Values;
   std::string Text;
