@@ -34,6 +34,7 @@ inline constexpr uint8_t StatusNoAnswer = 0x80;
 class TCjt188ParserClient : public TCustomParserScheduledClient {
  public:
   TCjt188ParserClient(TSerialPortDM& dataSource, const TPluginCallRecord& record);
+  ~TCjt188ParserClient() override { StopQueue(); }
 
   // Deactivation finishes the awaited request and restarts the serial numbers.
   void SetActive(bool value) override;

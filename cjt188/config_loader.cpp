@@ -1,6 +1,7 @@
 // Reading the request configuration XML into a data source's master request list: one
 // configured request becomes one CJ/T 188 request item per meter and function.
 #include <cmath>
+#include <limits>
 
 #include "cjt188/data_module.h"
 #include "cjt188/device_list.h"
@@ -22,18 +23,28 @@ std::vector<std::string> FunctionTexts(const TqimXMLNode& response) {
   return functions;
 }
 
+// The stored minimal interval in whole ms; what no interval can be (negative, not a number,
+// beyond the 32-bit range) is cut to the nearest one that can.
+int32_t RequestDelayOf(double ms) {
+  if (!(ms > 0)) return 0;
+  if (ms >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(std::lround(ms));
+}
+
 }  // namespace
 
 void TaPlugin::LoadMasterRequests(const TDataSourceCfg* cfg, TBasicRequestList& list, TSerialPortDM* dataSource) {
-  if (dataSource != nullptr) dataSource->Queue->SetTimerEnabled(false);
+  if (dataSource != nullptr) {
+    dataSource->Queue->SetTimerEnabled(false);
+    // Before the list is locked: a time event firing now waits for the list, and stopping
+    // the events waits for that firing.
+    dataSource->Queue->StopEvents();
+  }
   TWriteLocked<TBasicRequestList> items(list);
   items->Clear();
   if (cfg == nullptr) return;
   if (dataSource != nullptr && (Unloaded || !(EnabledTypes[0] || EnabledTypes[1]))) return;
-  if (dataSource != nullptr) {
-    dataSource->Queue->RequestDelay = static_cast<int32_t>(std::lround(cfg->spMinInt_Value));
-    dataSource->Queue->StopEvents();
-  }
+  if (dataSource != nullptr) dataSource->Queue->RequestDelay = RequestDelayOf(cfg->spMinInt_Value);
   ListenOnlyCount = 0;
   TqimXMLTree tree;
   tree.Parse(cfg->lblParams_Caption);

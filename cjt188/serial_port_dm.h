@@ -13,6 +13,7 @@ class TaPlugin;
 class TSerialPortDM : public TDataSourceScheduledWithClients {
  public:
   explicit TSerialPortDM(TaPlugin& module);
+  ~TSerialPortDM() override { StopClients(); }
   bool IsBusy() override { return ModuleBusy || TDataSourceScheduledWithClients::IsBusy(); }
 
   TaPlugin& Module;

@@ -46,7 +46,7 @@ void TBasicRequestItem::Assign(const TBasicRequestItem& source) {
   Method = source.Method;
   PollInterval = source.PollInterval;
   Schedule = source.Schedule;
-  Triggered = source.Triggered;
+  Triggered = source.Triggered.load();
   GroupKey = source.GroupKey;
   Sending = false;
   PollTimer.Clear();

@@ -2,6 +2,7 @@
 // queue keeps for it while it runs.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -44,7 +45,8 @@ class TBasicRequestItem {
   uint8_t Method = rmOnce;
   int32_t PollInterval = 0;  // ms
   int32_t RequestId = -1;
-  bool Triggered = false;
+  // Set by time events of the master queue, which fire on their own thread.
+  std::atomic<bool> Triggered{false};
   std::string GroupKey;
   TObjectList<TRequestResponse> Responses{true};
   uint8_t Attempts = 0;

@@ -52,10 +52,15 @@ TDataSourceScheduledWithClients::TDataSourceScheduledWithClients(TkroPlugin& plu
   Queue->SetTimerEnabled(false);
 }
 
-TDataSourceScheduledWithClients::~TDataSourceScheduledWithClients() {
+TDataSourceScheduledWithClients::~TDataSourceScheduledWithClients() { StopClients(); }
+
+void TDataSourceScheduledWithClients::StopClients() {
+  {
+    std::lock_guard lock(HousekeepingMutex);
+    Stopping = true;
+  }
   Queue.reset();
-  HousekeepingTimer->SetEnabled(false);
-  HousekeepingTimer->SetOnTimer(nullptr);
+  // Waits for a pass in progress, which no longer touches the timer.
   HousekeepingTimer.reset();
   TWriteLocked<TCustomParserClientList>(Clients)->Clear();
 }
@@ -234,7 +239,11 @@ void TDataSourceScheduledWithClients::OnMasterScheduled(TBasicRequestItem& item)
 }
 
 void TDataSourceScheduledWithClients::Housekeeping() {
-  HousekeepingTimer->SetEnabled(false);
+  {
+    std::lock_guard lock(HousekeepingMutex);
+    if (Stopping) return;
+    HousekeepingTimer->SetEnabled(false);
+  }
   std::vector<uintptr_t> silent;
   {
     TReadLocked<TCustomParserClientList> clients(Clients);
@@ -258,7 +267,9 @@ void TDataSourceScheduledWithClients::Housekeeping() {
 }
 
 void TDataSourceScheduledWithClients::EnableHousekeeping() {
-  if (Clients.Count() > 0) HousekeepingTimer->SetEnabled(true);
+  const bool any = Clients.Count() > 0;
+  std::lock_guard lock(HousekeepingMutex);
+  if (any && !Stopping) HousekeepingTimer->SetEnabled(true);
 }
 
 void CreatePlaceholderClients(TkroPlugin& plugin, const TObjectList<TDataSourceScheduled>& sources, bool neverSilent,

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "parser/data_source.h"
 #include "parser/kro_timer_ex.h"
@@ -37,8 +38,13 @@ inline constexpr uint32_t HousekeepingInterval = 300;
 class TDataSourceScheduledWithClients : public TDataSourceScheduled {
  public:
   explicit TDataSourceScheduledWithClients(TkroPlugin& plugin);
-  // Frees the master queue, then the housekeeping timer, then the clients.
+  // Stops the clients (see StopClients).
   ~TDataSourceScheduledWithClients() override;
+
+  // Frees the master queue, then the housekeeping timer, then the clients, whose timers may
+  // still call the data source. A derived data source calls it first in its own destructor,
+  // so that no client sees it half destroyed.
+  void StopClients();
 
   // The master queue never sends: the clients do.
   bool IsSuspended() override { return true; }
@@ -75,6 +81,9 @@ class TDataSourceScheduledWithClients : public TDataSourceScheduled {
   TCustomParserScheduledClient* CreateClient(const TPluginCallRecord& record, const TClientClass& clientClass);
   void Adopt(TCustomParserScheduledClient& placeholder, const TPluginCallRecord& record);
   void EnableHousekeeping();
+
+  std::mutex HousekeepingMutex;
+  bool Stopping = false;  // under HousekeepingMutex
 };
 
 // Gives every configured data source with clients but without any client yet a placeholder client, so

@@ -8,10 +8,10 @@ namespace cjt {
 
 namespace {
 
-// The longest gap between the next firings of one time event, -1 when it fires no more.
-int64_t LongestFiringGap(TScheduledEvent& event) {
+// The longest gap between the next firings of a time event, -1 when it fires no more.
+int64_t LongestFiringGap(const std::string& cronText) {
   TSchedule schedule;
-  schedule.SetCronText(event.Schedule().CronText());
+  schedule.SetCronText(cronText);
   if (!schedule.Reset()) return -1;
   int64_t longest = -1;
   double previous = schedule.NextTime;
@@ -25,9 +25,9 @@ int64_t LongestFiringGap(TScheduledEvent& event) {
 
 int64_t LongestEventsGap(TQueueControllerTimer& master) {
   int64_t longest = -1;
-  for (TScheduledEvent* event : master.Events) {
+  for (const std::string& cronText : master.EventCronTexts()) {
     try {
-      longest = std::max(longest, LongestFiringGap(*event));
+      longest = std::max(longest, LongestFiringGap(cronText));
     } catch (...) {
       // An event whose text no longer reads adds nothing.
     }

@@ -94,6 +94,8 @@ void TQueueControllerTimer::ScheduleItem(TBasicRequestItem& item) {
 void TQueueControllerTimer::AddTimeEvent(TBasicRequestItem& item, const TExportCronParams& fields, int32_t n) {
   const std::string groupKey =
       "G" + std::to_string(item.Schedule.Method) + "_" + HexText8(item.Identity()) + "_" + HexText8(Identity());
+  // Readers of the events on other threads see it only once it is set up.
+  std::lock_guard lock(EventsMutex);
   TScheduledEvent& event = Events.Add(groupKey + "/" + std::to_string(n));
   item.GroupKey = groupKey;
   std::string cronText;
@@ -109,16 +111,25 @@ void TQueueControllerTimer::AddTimeEvent(TBasicRequestItem& item, const TExportC
 }
 
 void TQueueControllerTimer::StopEvents() {
+  std::vector<std::unique_ptr<TScheduledEvent>> taken;
   try {
-    for (size_t i = Events.Count(); i-- > 0;) {
-      try {
-        Events[i]->Stop();
-      } catch (...) {
-      }
-    }
-    Events.Clear();
+    std::lock_guard lock(EventsMutex);
+    while (Events.Count() > 0) taken.push_back(Events.Extract(Events.Count() - 1));
   } catch (...) {
   }
+  for (const auto& event : taken) {
+    try {
+      event->Stop();
+    } catch (...) {
+    }
+  }
+}
+
+std::vector<std::string> TQueueControllerTimer::EventCronTexts() const {
+  std::lock_guard lock(EventsMutex);
+  std::vector<std::string> texts;
+  for (TScheduledEvent* event : Events) texts.push_back(event->Schedule().CronText());
+  return texts;
 }
 
 void TQueueControllerTimer::OnEventFired(TScheduledEvent& event) {

@@ -6,6 +6,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
 
 #include "parser/kro_timer_ex.h"
 #include "parser/process_identity.h"
@@ -34,8 +37,11 @@ class TQueueControllerTimer : public TQueueController {
   // Creates one time event for the item with the cron fields; a text that cannot be used is
   // reported through DoError with the context "Cron".
   void AddTimeEvent(TBasicRequestItem& item, const TExportCronParams& fields, int32_t n);
-  // Stops every event, the last first, and frees them; failures are swallowed.
+  // Takes every event out of the list, then stops them, the last first, and frees them;
+  // failures are swallowed.
   void StopEvents();
+  // The cron texts of the time events, for readers on other threads.
+  std::vector<std::string> EventCronTexts() const;
   // The handler of every time event: triggers the items of the event's group and steps.
   void OnEventFired(TScheduledEvent& event);
 
@@ -44,12 +50,14 @@ class TQueueControllerTimer : public TQueueController {
 
   int32_t TimerInterval = 50;
   std::unique_ptr<TkroTimerEx> Timer;
+  // Changed under EventsMutex.
   TSchEventList Events;
 
  private:
   void StepBody();
 
   TProcessIdentity FIdentity;
+  mutable std::mutex EventsMutex;
 };
 
 // The master queue of a data source: suspended as its data source is, and when it has none.

@@ -20,7 +20,15 @@ TCustomParserScheduledClient::TCustomParserScheduledClient(TDataSourceScheduledW
   Queue->Timer->SetOnTimer([this](TkroTimerEx&) { StepQueue(); });
 }
 
-TCustomParserScheduledClient::~TCustomParserScheduledClient() { Queue.reset(); }
+TCustomParserScheduledClient::~TCustomParserScheduledClient() { StopQueue(); }
+
+void TCustomParserScheduledClient::StopQueue() {
+  {
+    TClientLock lock(*this);
+    QueueStopped = true;
+  }
+  Queue.reset();
+}
 
 void TCustomParserScheduledClient::Created() { LoadRequests(); }
 
@@ -70,7 +78,7 @@ void TCustomParserScheduledClient::AdjustSilenceTimeout() {
 void TCustomParserScheduledClient::StepQueue() {
   try {
     TClientLock lock(*this);
-    Queue->Step();
+    if (!QueueStopped) Queue->Step();
   } catch (...) {
     DataSource.Plugin.LogError("QUEUE", std::current_exception());
   }

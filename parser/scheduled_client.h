@@ -16,8 +16,13 @@ inline constexpr uint32_t DefaultStaleBufferTime = 15000;
 class TCustomParserScheduledClient : public TCustomParserClient, public IQueueClient {
  public:
   TCustomParserScheduledClient(TDataSourceScheduledWithClients& dataSource, const TPluginCallRecord& record);
-  // Frees the queue first, then the buffer.
+  // Stops the queue (see StopQueue), then frees the buffer.
   ~TCustomParserScheduledClient() override;
+
+  // Frees the queue, whose timer may still be calling the client; a step that comes after
+  // this does nothing. A derived client calls it first in its own destructor, so that no
+  // step sees it half destroyed.
+  void StopQueue();
 
   // The last step of construction, once the most derived class is built: loads the requests.
   virtual void Created();
@@ -41,6 +46,8 @@ class TCustomParserScheduledClient : public TCustomParserClient, public IQueueCl
 
  private:
   void AdjustSilenceTimeout();
+
+  bool QueueStopped = false;  // under the client's lock
 };
 
 }  // namespace cjt
