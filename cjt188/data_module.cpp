@@ -119,6 +119,11 @@ void TaPlugin::LoadConfig(TDataSourceCfg& cfg, bool restart) {
     if (auto* port = dynamic_cast<TSerialPortDM*>(source)) port->RefreshClients(true, true);
 }
 
+void TaPlugin::ReportQueueError(const std::exception& error, const std::string& text) {
+  const std::string message = std::string(error.what()) + ", " + text;
+  AddLog(LogLevelWarning, FormatText(TextResources.Get(TTextId::ParseExpression), {std::string_view(message), int64_t{1}}));
+}
+
 void TaPlugin::ApplyConfig(const TDataSourceCfg* cfg) {
   TReadLocked<TDataSourceList> sources(DataSources);
   for (TDataSourceScheduled* source : *sources)

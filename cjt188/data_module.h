@@ -6,7 +6,8 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
+#include <exception>
+#include <string>
 
 #include "cjt188/data_source_cfg.h"
 #include "cjt188/serial_port_dm.h"
@@ -30,6 +31,9 @@ class TaPlugin : public TkroPlugin {
   // Fills one master list from the request configuration text; without a configuration the
   // list just stays empty.
   void LoadMasterRequests(const TDataSourceCfg* cfg, TBasicRequestList& list, TSerialPortDM* dataSource);
+
+  // A time event of a queue could not be set up from its text.
+  void ReportQueueError(const std::exception& error, const std::string& text);
 
   // Configured requests that are not sent: their answers are decoded when heard.
   std::atomic<int32_t> ListenOnlyCount{0};

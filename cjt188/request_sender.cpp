@@ -8,7 +8,6 @@
 #include "cjt188/serial_port_dm.h"
 #include "plugin/data_delivery.h"
 #include "support/application_error.h"
-#include "support/format_text.h"
 
 namespace cjt {
 
@@ -73,8 +72,7 @@ bool TCjt188ParserClient::HandleSendRequest(TBasicRequestItem* item, int32_t& ti
 }
 
 void TCjt188ParserClient::OnQueueError(const std::exception& error, const std::string& text) {
-  const std::string message = std::string(error.what()) + ", " + text;
-  Log(LogLevelWarning, FormatText(Text(TTextId::ParseExpression), {std::string_view(message), int64_t{1}}));
+  Port.Module.ReportQueueError(error, text);
 }
 
 }  // namespace cjt

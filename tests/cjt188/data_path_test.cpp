@@ -271,5 +271,19 @@ TEST_F(DataPath, StaleBytesAreDroppedBeforeALateBlock) {
   EXPECT_EQ(Feed(answer.substr(30)).size(), 1u);
 }
 
+TEST_F(DataPath, CronRequestsRunAtTheirTimesAndUnusableTextsAreReported) {
+  Start(QueryXml({RequestXml("1234567", "20", {"901F"}, "<MethodCron>1</MethodCron><CronTime>*/2 * * * * *</CronTime>"),
+                  RequestXml("1234567", "20", {"911F"}, "<MethodCron>1</MethodCron><CronTime>99 * * * * *</CronTime>")}));
+  const std::string log = Log();
+  EXPECT_NE(log.find("Unable to parse expression \""), std::string::npos);
+  EXPECT_NE(log.find("\". Error at: 1"), std::string::npos);
+  Connect({.Meters = {{0x20, HeatAddress}}});
+  Run(4990);
+  const std::vector<std::string> requests = RequestsSent();
+  ASSERT_EQ(requests.size(), 2u);
+  for (const std::string& request : requests) EXPECT_EQ(request.substr(11, 2), "\x90\x1F");
+  EXPECT_EQ(Received.size(), 2u);
+}
+
 }  // namespace
 }  // namespace cjt::test_support
