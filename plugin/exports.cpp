@@ -10,6 +10,7 @@
 #include "plugin/call_params.h"
 #include "plugin/instance_list.h"
 #include "plugin/kro_plugin.h"
+#include "plugin/options_dialog.h"
 #include "plugin/plugin_class.h"
 #include "support/application_error.h"
 
@@ -112,6 +113,16 @@ void CJT_STDCALL GetOptionsDialog(TPluginCallRecord* record) {
   record->Output.Kind = DataKindNumber;
   record->Output.Size = 0;
   record->Output.Data = OptionsDialogFailed;
+  try {
+    TInstanceCall instance(record->Instance);
+    if (instance) AnswerOptionsDialog(*instance, *record);
+  } catch (...) {
+    // An unexpected error ends the call with the failure status, never across the boundary.
+    record->Output.Kind = DataKindNumber;
+    record->Output.Size = 0;
+    record->Output.Data = OptionsDialogFailed;
+    HandleApplicationException(std::current_exception());
+  }
 }
 
 void CJT_STDCALL ShowOptionsDialog(TPluginCallRecord* record) {

@@ -2,8 +2,9 @@
 # Installs what building and testing every flavour needs, when it is missing (Debian 12).
 set -euo pipefail
 
-packages=(cmake make g++ g++-multilib git googletest libbenchmark-dev zlib1g-dev
-          g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32)
+# zlib for the tests that gunzip the options script: native, i386 (linux32) and mingw (win32).
+packages=(cmake make g++ g++-multilib git googletest libbenchmark-dev zlib1g-dev zlib1g-dev:i386
+          g++-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev wine wine32)
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
@@ -15,7 +16,8 @@ fi
 
 missing=()
 for package in "${packages[@]}"; do
-  dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")
+  # dpkg-query, not dpkg -s: a name installed for two architectures (zlib1g-dev) is ambiguous to dpkg -s.
+  dpkg-query -W -f='${db:Status-Status}\n' "$package" 2>/dev/null | grep -qx installed || missing+=("$package")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"

@@ -60,5 +60,25 @@ TEST_F(XmlReaders, FlagsReadOnlyTheTextOneOrTheCheckState) {
   EXPECT_EQ(XmlNodeCaption(Request, "Request", 2), "Request #2");            // an empty caption
 }
 
+// Flags by check state and by text, captions, and check states at and past their range.
+TEST(XmlReadersPart51, EnabledFlagsCaptionsAndCheckStates) {
+  TqimXMLTree tree;
+  tree.Parse(
+      "<QUERY><Request><Enabled check='2'/></Request><Request><Enabled>0</Enabled></Request>"
+      "<Request><Enabled check='4'/></Request><Request caption='Mine'/>"
+      "<S a='0'/><S a='5'/><S a='6'/><S a='-1'/><S a='x'/><S a=''/></QUERY>");
+  const TqimXMLNode& query = tree.Child(0);
+  EXPECT_TRUE(XmlNodeBool(&query.Child(0), "Enabled", false));
+  EXPECT_FALSE(XmlNodeBool(&query.Child(1), "Enabled", true));
+  EXPECT_TRUE(XmlNodeBool(&query.Child(2), "Enabled", true));
+  EXPECT_FALSE(XmlNodeBool(&query.Child(2), "Enabled", false));
+  EXPECT_TRUE(XmlNodeBool(&query.Child(3), "Enabled", true));              // missing: the default
+  EXPECT_EQ(XmlNodeCaption(&query.Child(0), "Request", 2), "Request #2");  // no caption attribute
+  EXPECT_EQ(XmlNodeCaption(&query.Child(3), "Request", 2), "Mine");
+  const int32_t expected[] = {0, 5, 7, 7, 7, 7};
+  for (size_t i = 0; i < std::size(expected); ++i) EXPECT_EQ(XmlCheckState(&query.Child(4 + i), 7, "a"), expected[i]);
+  EXPECT_EQ(XmlCheckState(nullptr, 7), 7);
+}
+
 }  // namespace
 }  // namespace cjt
