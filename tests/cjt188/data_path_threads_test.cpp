@@ -11,6 +11,7 @@
 #include "cjt188/data_module.h"
 #include "platform/thread.h"
 #include "plugin/config_data_sources.h"
+#include "tests/cjt188/module_harness.h"
 #include "tests/common/pump_until.h"
 #include "tools/cjt188-host/host_exports.h"
 #include "tools/cjt188-meter/meter_simulator.h"
@@ -58,11 +59,7 @@ class DataPathThreads : public testing::Test {
 
   void Feed(uint32_t key, const std::string& bytes, uint8_t kind = DataKindByteBuffer, uintptr_t data = 0) {
     TkroParamsList output;
-    TPluginCallRecord record{};
-    record.Size = CallRecordSize;
-    record.Mode = 0x02;
-    record.DataSourceId = 1;
-    record.ConnectionKey = key;
+    TPluginCallRecord record = test_support::DataRecord(1, key, "COM1");
     record.Input = {0, static_cast<uint32_t>(bytes.size()), kind,
                     kind == DataKindConnection ? data : reinterpret_cast<uintptr_t>(bytes.data())};
     record.Output = {0, 0, DataKindListObject, reinterpret_cast<uintptr_t>(&output)};

@@ -34,6 +34,16 @@ std::string ListValue(const TkroParamsListItem& item) {
 
 }  // namespace
 
+TPluginCallRecord DataRecord(uint32_t dataSourceId, uint32_t connectionKey, const std::string& sourceName) {
+  TPluginCallRecord record{};
+  record.Size = CallRecordSize;
+  record.Mode = 0x02;
+  record.DataSourceId = dataSourceId;
+  record.ConnectionKey = connectionKey;
+  std::copy_n(sourceName.begin(), std::min(sourceName.size(), DataSourceNameLength - 1), record.DataSourceName);
+  return record;
+}
+
 std::optional<std::string> TPacket::Value(const std::string& name, size_t n) const {
   for (const auto& value : Values)
     if (value.first == name && n-- == 0) return value.second;
@@ -104,12 +114,7 @@ void ModuleHarness::Connect(meter::TSimulatorOptions options) {
 std::vector<TPacket> ModuleHarness::Feed(const std::string& bytes, uint32_t connectionKey, uint32_t dataSourceId,
                                          const std::string& sourceName) {
   TkroParamsList output;
-  TPluginCallRecord record{};
-  record.Size = CallRecordSize;
-  record.Mode = 0x02;
-  record.DataSourceId = dataSourceId;
-  record.ConnectionKey = connectionKey;
-  std::copy_n(sourceName.begin(), std::min(sourceName.size(), DataSourceNameLength - 1), record.DataSourceName);
+  TPluginCallRecord record = DataRecord(dataSourceId, connectionKey, sourceName);
   record.Input = {0, static_cast<uint32_t>(bytes.size()), DataKindByteBuffer, reinterpret_cast<uintptr_t>(bytes.data())};
   record.Output = {0, 0, DataKindListObject, reinterpret_cast<uintptr_t>(&output)};
   Module->ProcessData(record);
@@ -128,12 +133,7 @@ std::vector<TPacket> ModuleHarness::Feed(const std::string& bytes, uint32_t conn
 
 void ModuleHarness::ConnectionEvent(uint32_t code, uint32_t connectionKey, uint32_t dataSourceId,
                                     const std::string& sourceName) {
-  TPluginCallRecord record{};
-  record.Size = CallRecordSize;
-  record.Mode = 0x02;
-  record.DataSourceId = dataSourceId;
-  record.ConnectionKey = connectionKey;
-  std::copy_n(sourceName.begin(), std::min(sourceName.size(), DataSourceNameLength - 1), record.DataSourceName);
+  TPluginCallRecord record = DataRecord(dataSourceId, connectionKey, sourceName);
   record.Input = {0, 0, DataKindConnection, code};
   Module->ProcessData(record);
 }

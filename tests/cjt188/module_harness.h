@@ -31,6 +31,9 @@ struct TPacket {
   std::vector<std::string> Names() const;
 };
 
+// A ProcessData record of received data (mode 0x02) from a connection of a data source.
+TPluginCallRecord DataRecord(uint32_t dataSourceId, uint32_t connectionKey, const std::string& sourceName);
+
 // A request element of the configuration: polling every second unless method says else.
 std::string RequestXml(const std::string& device, const std::string& type, const std::vector<std::string>& functions,
                        const std::string& extra = "<MethodPoll>1</MethodPoll><PollInterval>1</PollInterval>"
