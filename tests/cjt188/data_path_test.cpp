@@ -285,5 +285,41 @@ TEST_F(DataPath, CronRequestsRunAtTheirTimesAndUnusableTextsAreReported) {
   EXPECT_EQ(Received.size(), 2u);
 }
 
+// A heat answer with known values: energies 123456.78 kWh, a timestamp and the status bytes.
+std::string KnownHeatAnswer(uint8_t type, uint8_t day, uint8_t month) {
+  std::vector<uint8_t> data{0x90, 0x1F, 0x01};
+  for (int i = 0; i < 5; ++i) data.insert(data.end(), {0x78, 0x56, 0x34, 0x12, 0x05});  // unit 5: kWh
+  data.insert(data.end(), {0x50, 0x72, 0x00, 0x30, 0x45, 0x00, 0x99, 0x99, 0x00});     // temperatures, hours
+  data.insert(data.end(), {0x30, 0x15, 0x10, day, month, 0x25, 0x20, 0x04, 0x00});      // 10:15:30, status
+  return Bytes(BuildFrame(type, HeatAddress, 0x81, data));
+}
+
+TEST_F(DataPath, ValuesUnitsDatesAndMeterTypesOfAnAnswer) {
+  Start(QueryXml({RequestXml("1234567", "20", {"901F"}, "", false)}));
+  std::vector<TPacket> packets = Feed(KnownHeatAnswer(0x20, 0x07, 0x03));
+  ASSERT_EQ(packets.size(), 1u);
+  EXPECT_DOUBLE_EQ(std::stod(*packets[0].Value("ENERGY_HEAT")), 123456.78);
+  EXPECT_EQ(packets[0].Value("ENERGY_HEAT_UNIT"), "kWh");
+  EXPECT_EQ(packets[0].Value("WORK_TIME"), "9999");
+  EXPECT_EQ(packets[0].Value("STATUS1"), "4");
+  const std::optional<std::string> stamp = packets[0].Value("METER_TIMESTAMP");
+  ASSERT_TRUE(stamp.has_value());
+  EXPECT_NE(stamp->find("2025"), std::string::npos);
+  EXPECT_EQ(Log().find("Unable to encode date"), std::string::npos);
+
+  // 31 April is no date: the zero date-time and a log line; month 0 is quietly zero.
+  packets = Feed(KnownHeatAnswer(0x20, 0x31, 0x04));
+  ASSERT_EQ(packets.size(), 1u);
+  EXPECT_NE(Log().find("Unable to encode date: Invalid argument to date encode"), std::string::npos);
+  packets = Feed(KnownHeatAnswer(0x20, 0x07, 0x00));
+  EXPECT_TRUE(Log().empty());
+
+  // A meter type without rows gives the header alone.
+  packets = Feed(KnownHeatAnswer(0x40, 0x07, 0x03));
+  ASSERT_EQ(packets.size(), 1u);
+  EXPECT_EQ(packets[0].Value("DEVICE_ID"), "00000001234567");
+  EXPECT_FALSE(packets[0].Value("ENERGY_HEAT").has_value());
+}
+
 }  // namespace
 }  // namespace cjt::test_support
