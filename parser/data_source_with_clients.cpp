@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "plugin/call_context.h"
 #include "plugin/data_delivery.h"
 #include "plugin/kro_plugin.h"
 #include "plugin/parsed_data_list.h"
@@ -129,13 +130,23 @@ void TDataSourceScheduledWithClients::ParseBuffer(TCustomParserScheduledClient& 
       TParsedDataList list;
       parsed = client.ParseFrame(list);
       if (list.Count() > 0) {
-        ReturnValuesInCall(Plugin, record, list, list.PacketText(), delivered);
+        Deliver(client, record, list, delivered);
         delivered = true;
       }
     }
     client.ResetFrame();
     if (parsed == ParseStopBlock) break;
   } while (more && client.Buffer->DataSize() > 0);
+}
+
+void TDataSourceScheduledWithClients::Deliver(TCustomParserScheduledClient& client, TPluginCallRecord& record,
+                                              TParsedDataList& list, bool append) {
+  // A call without an output list would lose the values: they go through the send function.
+  if (BlockList(record.Output) == nullptr) {
+    SendValues(Plugin, static_cast<uint32_t>(client.DataSourceId), static_cast<uint32_t>(client.ConnectionKey), list);
+    return;
+  }
+  ReturnValuesInCall(Plugin, record, list, list.PacketText(), append);
 }
 
 TCustomParserScheduledClient* TDataSourceScheduledWithClients::FindOrCreateClient(const TPluginCallRecord& record,

@@ -23,6 +23,7 @@
 namespace cjt {
 
 class TDataSourceScheduledWithClients;
+class TParsedDataList;
 
 // Makes the client of a connection.
 using TClientClass = std::function<std::unique_ptr<TCustomParserScheduledClient>(
@@ -78,6 +79,8 @@ class TDataSourceScheduledWithClients : public TDataSourceScheduled {
   void HandleDataBlock(TPluginCallRecord& record);
   // Cuts frames out of the client's buffer and returns their values in the call.
   void ParseBuffer(TCustomParserScheduledClient& client, TPluginCallRecord& record);
+  // Hands a packet to the host: in the call, appended to the packets before it when asked.
+  void Deliver(TCustomParserScheduledClient& client, TPluginCallRecord& record, TParsedDataList& list, bool append);
   TCustomParserScheduledClient* CreateClient(const TPluginCallRecord& record, const TClientClass& clientClass);
   void Adopt(TCustomParserScheduledClient& placeholder, const TPluginCallRecord& record);
   void EnableHousekeeping();

@@ -321,5 +321,18 @@ TEST_F(DataPath, ValuesUnitsDatesAndMeterTypesOfAnAnswer) {
   EXPECT_FALSE(packets[0].Value("ENERGY_HEAT").has_value());
 }
 
+TEST_F(DataPath, CallWithoutOutputListGetsItsValuesThroughTheSendFunction) {
+  Start(QueryXml({RequestXml("1234567", "20", {"901F"}, "", false)}));
+  const std::string answer = Answer(0x20, HeatAddress, 0x901F);
+  TPluginCallRecord record = DataRecord(1, 0, "COM1");
+  record.Input = {0, static_cast<uint32_t>(answer.size()), DataKindByteBuffer,
+                  reinterpret_cast<uintptr_t>(answer.data())};
+  Module->ProcessData(record);
+  const std::vector<TPacket> packets = SentPackets();
+  ASSERT_EQ(packets.size(), 1u);
+  EXPECT_EQ(packets[0].Text, answer);
+  EXPECT_EQ(packets[0].Value("DEVICE_ID"), "00000001234567");
+}
+
 }  // namespace
 }  // namespace cjt::test_support
