@@ -51,6 +51,8 @@ void TaPlugin::HandleUnload(TPluginCallRecord&, int32_t&) {
   Unloaded = true;
   ConfigLoaded = false;
   ApplyConfig(nullptr);
+  // The clients drop their copies too: an unloaded module sends nothing more.
+  RefreshAllClients(true);
   Config.reset();
 }
 
@@ -113,10 +115,13 @@ void TaPlugin::LoadConfig(TDataSourceCfg& cfg, bool restart) {
            FormatText(TextResources.Get(TTextId::ItemsFormation), {ExceptionMessage(std::current_exception())}));
     return;
   }
-  if (!restart) return;
+  if (restart) RefreshAllClients(true);
+}
+
+void TaPlugin::RefreshAllClients(bool reload) {
   TReadLocked<TDataSourceList> sources(DataSources);
   for (TDataSourceScheduled* source : *sources)
-    if (auto* port = dynamic_cast<TSerialPortDM*>(source)) port->RefreshClients(true, true);
+    if (auto* port = dynamic_cast<TSerialPortDM*>(source)) port->RefreshClients(true, reload);
 }
 
 void TaPlugin::ReportQueueError(const std::exception& error, const std::string& text) {

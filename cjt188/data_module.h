@@ -28,6 +28,8 @@ class TaPlugin : public TkroPlugin {
   // clients then reload their requests.
   void LoadConfig(TDataSourceCfg& cfg, bool restart);
   void ApplyConfig(const TDataSourceCfg* cfg);
+  // RefreshClients (reset, and reload when asked) on every data source.
+  void RefreshAllClients(bool reload);
   // Fills one master list from the request configuration text; without a configuration the
   // list just stays empty.
   void LoadMasterRequests(const TDataSourceCfg* cfg, TBasicRequestList& list, TSerialPortDM* dataSource);

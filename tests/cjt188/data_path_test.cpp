@@ -334,5 +334,18 @@ TEST_F(DataPath, CallWithoutOutputListGetsItsValuesThroughTheSendFunction) {
   EXPECT_EQ(packets[0].Value("DEVICE_ID"), "00000001234567");
 }
 
+TEST_F(DataPath, UnloadedModuleSendsNothingMore) {
+  Start(QueryXml({RequestXml("1234567", "20", {"901F"})}));
+  Run(1500);
+  ASSERT_FALSE(RequestsSent().empty());
+  TPluginCallRecord record{};
+  int32_t result = 0;
+  Module->OnUnload(*Module, record, result);
+  Sent.clear();
+  Run(3000);
+  EXPECT_TRUE(Sent.empty());
+  EXPECT_TRUE(Feed(Answer(0x20, HeatAddress, 0x901F)).empty());
+}
+
 }  // namespace
 }  // namespace cjt::test_support
