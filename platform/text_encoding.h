@@ -2,6 +2,7 @@
 // and UTF-8 elsewhere.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -25,5 +26,13 @@ std::string WideToUtf8(std::u16string_view text);
 
 // Length of a zero-terminated UTF-16 text.
 size_t WideLength(const char16_t* text);
+
+}  // namespace cjt::platform
+
+namespace cjt::platform {
+
+// 8-bit text of a Windows code page (1250-1258, 874, 932, 936, 949, 950, 1361; 0 is the
+// system's 8-bit text) as UTF-16. Unknown code pages read as the system's 8-bit text.
+std::u16string CodePageToWide(uint32_t codePage, std::string_view text);
 
 }  // namespace cjt::platform

@@ -33,6 +33,7 @@ int32_t CreateInstance(TPluginCallRecord& record) {
   std::unique_ptr<TkroPlugin> instance = PluginClass()(record);
   instance->Handle = reinterpret_cast<uintptr_t>(instance.get());
   instance->Created();
+  instance->ApplyTranslation();
   const uintptr_t handle = instance->Handle;
   list->Add(std::move(instance));
   record.Instance = handle;
@@ -90,9 +91,22 @@ int32_t CJT_STDCALL FreePluginInstance(TPluginCallRecord* record) {
   }
 }
 
+// The needed size always goes to neededSize; a block of at least the header's size gets
+// the header, and the texts when everything fits.
 uint8_t CJT_STDCALL GetModuleInfo(TPluginCallRecord* record, void* info, uint32_t* neededSize) {
   if (neededSize != nullptr) *neededSize = 0;
-  return 0;
+  if (record == nullptr) return 0;
+  try {
+    TInstanceCall instance(record->Instance);
+    if (!instance) return 0;
+    uint32_t needed = 0;
+    const bool filled = instance->FillModuleInfo(info, needed);
+    if (neededSize != nullptr) *neededSize = needed;
+    return filled ? 1 : 0;
+  } catch (...) {
+    HandleApplicationException(std::current_exception());
+    return 0;
+  }
 }
 
 int32_t CJT_STDCALL GetLogEx(TPluginCallRecord* record) {
@@ -125,11 +139,19 @@ void CJT_STDCALL GetOptionsDialog(TPluginCallRecord* record) {
   }
 }
 
+// Output.Data: 2 no instance, 3 no options handler, 4 the handler did not complete, else
+// the handler's result (non-zero: settings changed, the siblings reload them).
 void CJT_STDCALL ShowOptionsDialog(TPluginCallRecord* record) {
   if (record == nullptr) return;
   record->Output.Kind = DataKindNumber;
   record->Output.Size = 4;
   record->Output.Data = ShowOptionsFailed;
+  try {
+    TInstanceCall instance(record->Instance);
+    if (instance) instance->ShowOptions(*record);
+  } catch (...) {
+    HandleApplicationException(std::current_exception());
+  }
 }
 
 int32_t CJT_STDCALL ExecutePluginCommand(TPluginCallRecord* record) {

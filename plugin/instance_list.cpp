@@ -53,6 +53,13 @@ std::unique_ptr<TkroPlugin> TInstanceList::Extract(uintptr_t handle) {
   return instance;
 }
 
+std::vector<uintptr_t> TInstanceList::Handles() {
+  std::shared_lock<std::shared_mutex> lock(Lock);
+  std::vector<uintptr_t> handles;
+  for (const TkroPlugin* instance : Instances) handles.push_back(instance->Handle);
+  return handles;
+}
+
 bool TInstanceList::IsEmpty() {
   std::shared_lock<std::shared_mutex> lock(Lock);
   return Instances.empty();

@@ -24,6 +24,8 @@ class TInstanceList {
   // Takes the instance with that handle out of the list, without freeing it.
   std::unique_ptr<TkroPlugin> Extract(uintptr_t handle);
   bool IsEmpty();
+  // The handles of the instances in the list now.
+  std::vector<uintptr_t> Handles();
 
   ~TInstanceList();
 

@@ -19,7 +19,11 @@ thread_local std::vector<const TkroPlugin*> InstancesOfThisThread;
 
 }  // namespace
 
-TkroPlugin::TkroPlugin(uintptr_t moduleDllHandle, TPluginCallRecord* record) : ModuleDllHandle(moduleDllHandle) {
+TkroPlugin::TkroPlugin(uintptr_t moduleDllHandle, TPluginCallRecord* record)
+    : TComponent("TkroPlugin", "kroPlugin"), ModuleDllHandle(moduleDllHandle) {
+  BindString("MsgNoData", MsgNoData);
+  BindString("MsgWriteComplete", MsgWriteComplete);
+  BindString("MsgWriteCompleteError", MsgWriteCompleteError);
   if (record != nullptr) {
     IsTemporaryLoad = record->Params == 0;
     try {
@@ -33,6 +37,7 @@ TkroPlugin::TkroPlugin(uintptr_t moduleDllHandle, TPluginCallRecord* record) : M
   ModulePath = fileName.substr(0, nameStart);
   ModuleName = fileName.substr(nameStart);
   DisplayFullVersion = platform::OwnModuleVersion();
+  SetUpTranslator();
 }
 
 TkroPlugin::~TkroPlugin() { Destroying = true; }
@@ -85,18 +90,19 @@ TkroThreadParamsList& TkroPlugin::ModuleParams() {
 
 std::string TkroPlugin::TranslatedProperties() const {
   std::string text;
-  for (const std::string& name : TranslatorProperties) text += name + "\r\n";
+  for (const std::string& name : FTranslator->ComponentProperties) text += name + "\r\n";
   return text;
 }
 
 void TkroPlugin::AddTranslatedProperties(std::string_view names) {
   for (std::string_view name : SplitFields(names, ";|"))
-    if (!name.empty()) TranslatorProperties.emplace_back(name);
+    if (!name.empty()) FTranslator->ComponentProperties.emplace_back(name);
 }
 
 // --- LOAD and UNLOAD ---
 
 void TkroPlugin::Load(TPluginCallRecord& record, int32_t& result) {
+  ApplyLanguageSettings(ParamsOf(record));
   if (++ModuleLoadCount != 1) return;
   LoaderThreadId = platform::CurrentThreadId();
   OptionsShown = false;

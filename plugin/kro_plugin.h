@@ -26,6 +26,8 @@
 #include "plugin/host_functions.h"
 #include "plugin/log_data_list.h"
 #include "plugin/parser_items.h"
+#include "support/component.h"
+#include "support/wtransl.h"
 
 namespace cjt {
 
@@ -41,7 +43,9 @@ using TPluginShowOptionsEvent = std::function<void(TkroPlugin& sender, TPluginCa
 using TPluginGetOptionsEvent =
     std::function<void(TkroPlugin& sender, TPluginCallRecord& record, std::string& properties, std::string& formName)>;
 
-class TkroPlugin {
+// The instance is a component: its message texts are properties that the translator
+// reaches, and the components a module adds are walked with it.
+class TkroPlugin : public TComponent {
  public:
   // The record is the host's creating call record, or null.
   TkroPlugin(uintptr_t moduleDllHandle, TPluginCallRecord* record);
@@ -78,6 +82,34 @@ class TkroPlugin {
   // added from a text separated by ";" or "|".
   std::string TranslatedProperties() const;
   void AddTranslatedProperties(std::string_view names);
+
+  // --- Translation ---
+  // Translates the instance's components from "EN" into Language, once (nothing while
+  // TranslationApplied is set or Language is empty).
+  void ApplyTranslation();
+  // A direct request for another component (a module's text resources): into Language,
+  // "NONE" when it is empty.
+  void TranslateComponent(TComponent& component);
+  // The LANGUAGE argument: when given, non-empty and different (ignoring case) from
+  // Language, the texts are translated anew from the built-in English texts into it,
+  // OnLanguageChange is raised and Language becomes it.
+  void ApplyLanguageSettings(IkroParamsListA* params);
+  TWtransl* Translator() const { return FTranslator.get(); }
+
+  // --- Settings ---
+  // Loads or saves the properties named by the property list under root, where the host
+  // keeps this module's settings (iniFile in place of INIFile when not empty).
+  bool LoadSettings(TComponent& root, const std::vector<std::string>& propertyList, const std::string& iniFile = {});
+  bool SaveSettings(TComponent& root, const std::vector<std::string>& propertyList, const std::string& iniFile = {});
+  std::atomic<bool> SettingsInProgress{false};
+
+  // --- Module information and options dialog ---
+  // Fills the module-information block at info (may be null); needed gets the bytes the
+  // whole block takes. True when it was filled completely.
+  bool FillModuleInfo(void* info, uint32_t& needed);
+  // The body of ShowOptionsDialog for this instance (Output already set to failure).
+  void ShowOptions(TPluginCallRecord& record);
+  IkroParamsListA* OptionsData = nullptr;
 
   // --- Host ---
   // Posts message to the host's window with the module index (nothing without a window).
@@ -178,8 +210,12 @@ class TkroPlugin {
   TVariant GetCustomParameter(const std::string& key);
   void SetCustomParameter(const std::string& key, const TVariant& value);
 
-  std::vector<std::string> TranslatorProperties{
-      "CAPTION", "HINT", "TEXT", "TITLE", "CAPTIONS", "MsgNoData", "MsgWriteComplete", "MsgWriteCompleteError"};
+  void SetUpTranslator();
+  void ReloadSiblings();
+  bool RunSettings(TComponent& root, const std::vector<std::string>& propertyList, const std::string& iniFile,
+                   bool saving);
+
+  std::unique_ptr<TWtransl> FTranslator;
   mutable std::mutex TitleMutex;
   std::string FLogTitle;
   std::atomic<bool> Destroying{false};

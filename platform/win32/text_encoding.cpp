@@ -30,3 +30,17 @@ std::string AnsiLowerCase(std::string_view text) {
 }
 
 }  // namespace cjt::platform
+
+namespace cjt::platform {
+
+std::u16string CodePageToWide(uint32_t codePage, std::string_view text) {
+  if (text.empty()) return {};
+  const UINT page = codePage == 0 || !IsValidCodePage(codePage) ? CP_ACP : codePage;
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(page, 0, text.data(), size, nullptr, 0);
+  std::u16string out(static_cast<size_t>(length), u'\0');
+  MultiByteToWideChar(page, 0, text.data(), size, reinterpret_cast<wchar_t*>(out.data()), length);
+  return out;
+}
+
+}  // namespace cjt::platform

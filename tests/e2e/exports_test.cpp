@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "params/borrowed_list_intf.h"
 #include "platform/thread.h"
@@ -25,11 +26,79 @@ TEST_F(PluginExportsTest, CreateRefusesARecordThatNamesAnInstance) {
 
 TEST_F(PluginExportsTest, OptionsExportsAnswerTheirFailureResults) {
   TPluginCallRecord record = Session.NewRecord();
+  Lib().GetOptionsDialog(&record);
+  EXPECT_EQ(+record.Output.Kind, DataKindNumber);
+  EXPECT_NE(+record.Output.Data, 0u);
+  // No options handler in the base module.
+  Lib().ShowOptionsDialog(&record);
+  EXPECT_EQ(+record.Output.Kind, DataKindNumber);
+  EXPECT_EQ(+record.Output.Size, 4u);
+  EXPECT_EQ(+record.Output.Data, 3u);
+  // No instance.
+  record.Instance = 12345;
+  Lib().ShowOptionsDialog(&record);
+  EXPECT_EQ(+record.Output.Data, 2u);
   uint32_t needed = 99;
   EXPECT_EQ(Lib().GetModuleInfo(&record, nullptr, &needed), 0);
   EXPECT_EQ(needed, 0u);
-  Lib().ShowOptionsDialog(&record);
-  EXPECT_EQ(+record.Output.Data, 2u);
+}
+
+// The module-information header: 33 bytes on 32-bit targets, wider with 64-bit addresses.
+constexpr uint32_t InfoHeader = sizeof(void*) == 4 ? 33 : 41;
+
+std::vector<uint8_t> InfoBlock(uint32_t size) {
+  std::vector<uint8_t> block(size, 0xAA);
+  std::memcpy(block.data(), &size, 4);
+  return block;
+}
+
+uint32_t U32At(const std::vector<uint8_t>& block, size_t offset) {
+  uint32_t value;
+  std::memcpy(&value, block.data() + offset, 4);
+  return value;
+}
+
+TEST_F(PluginExportsTest, ModuleInformationBlocks) {
+  ASSERT_EQ(Session
+                .Command("SET-MODULE-PARAMETER",
+                         {{"PARAM", TVariant("Description")}, {"VALUE", TVariant("CJ/T 188 meters\r\nsecond")}})
+                .Result,
+            0);
+  TPluginCallRecord record = Session.NewRecord();
+  uint32_t needed = 0;
+  EXPECT_EQ(Lib().GetModuleInfo(&record, nullptr, &needed), 0);
+  const uint32_t description = static_cast<uint32_t>(std::strlen("CJ/T 188 meters\r\nsecond"));
+  EXPECT_EQ(needed, InfoHeader + description);
+
+  // One byte short of the header: nothing is filled.
+  std::vector<uint8_t> short32 = InfoBlock(InfoHeader - 1);
+  EXPECT_EQ(Lib().GetModuleInfo(&record, short32.data(), &needed), 0);
+  EXPECT_EQ(short32[4], 0xAA);
+  EXPECT_EQ(needed, InfoHeader + description);
+
+  // The header only: filled, but the texts do not fit.
+  std::vector<uint8_t> header = InfoBlock(InfoHeader);
+  EXPECT_EQ(Lib().GetModuleInfo(&record, header.data(), &needed), 0);
+  EXPECT_EQ(U32At(header, 0), InfoHeader);
+  EXPECT_EQ(U32At(header, 8), 4u);  // interface version
+  float version;
+  std::memcpy(&version, header.data() + 12, 4);
+  EXPECT_EQ(version, 5.0f);  // the CJ/T 188 module
+  EXPECT_EQ(header[16], 1);          // info flag
+  EXPECT_EQ(U32At(header, 17), 0u);  // no description length
+  for (size_t i = 17; i < InfoHeader; ++i) EXPECT_EQ(header[i], 0) << i;
+
+  // The full block.
+  std::vector<uint8_t> full = InfoBlock(needed + 10);
+  EXPECT_EQ(Lib().GetModuleInfo(&record, full.data(), &needed), 1);
+  EXPECT_EQ(U32At(full, 0), needed + 10);  // the host's size is kept
+  EXPECT_EQ(U32At(full, 17), description);
+  uintptr_t text = 0;
+  std::memcpy(&text, full.data() + 21, sizeof(text));
+  EXPECT_EQ(text, reinterpret_cast<uintptr_t>(full.data() + InfoHeader));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(full.data()) + InfoHeader, description),
+            "CJ/T 188 meters\r\nsecond");
+  EXPECT_EQ(U32At(full, 21 + sizeof(uintptr_t)), 0u);  // no custom commands
 }
 
 TEST_F(PluginExportsTest, TemporaryLoadFromCreationAndFromEveryCommand) {
