@@ -38,6 +38,9 @@ void TaPlugin::Created() {
   OnLoadSettingsNow = [this](TkroPlugin&) {
     if (Config) LoadConfig(*Config, true);
   };
+  OnSaveSettingsNow = [this](TkroPlugin&) {
+    if (Config) SaveSettings(*Config, OptionsPersistedProperties());
+  };
 }
 
 void TaPlugin::HandleLoad(TPluginCallRecord&, int32_t&) {
@@ -109,6 +112,7 @@ void TaPlugin::HandleProcessData(TPluginCallRecord& record, int32_t& result) {
 
 void TaPlugin::LoadConfig(TDataSourceCfg& cfg, bool restart) {
   try {
+    LoadSettings(cfg, OptionsPersistedProperties());
     ApplyConfig(&cfg);
   } catch (...) {
     AddLog(LogLevelError,

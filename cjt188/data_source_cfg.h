@@ -1,15 +1,15 @@
-// The options of the CJ/T 188 module as the options dialog stores them: the request
-// configuration text and the minimal interval between requests.
+// The options of the CJ/T 188 module as the options dialog stores them, among them the
+// request configuration text (lblParams_Caption) and the minimal interval between requests
+// (spMinInt_Value, ms).
 #pragma once
 
-#include <string>
+#include "options/proxy_code_object.h"
 
 namespace cjt {
 
-class TDataSourceCfg {
+class TDataSourceCfg : public TProxyCodeObject {
  public:
-  std::string lblParams_Caption;  // the request configuration XML
-  double spMinInt_Value = 0;      // minimal interval between data packets, ms
+  TDataSourceCfg() : TProxyCodeObject("DataSourceCfg") { AddAncestorClass("TDataSourceCfg"); }
 };
 
 }  // namespace cjt

@@ -38,11 +38,12 @@ int32_t THostSession::Create(const TArguments& arguments) {
   return result;
 }
 
-TCommandAnswer THostSession::Command(const std::string& command, const TArguments& arguments) {
+TCommandAnswer THostSession::Command(const std::string& command, const TArguments& arguments, uint8_t mode) {
   std::unique_ptr<TkroParamsList> list = ArgumentList(arguments);
   list->Add("COMMAND", TVariant(command));
   list->Add("RESULT", TVariant());
   TPluginCallRecord record = NewRecord();
+  record.Mode = mode;
   record.Params = reinterpret_cast<uintptr_t>(list.get());
   TCommandAnswer answer;
   answer.Result = Library.ExecutePluginCommand(&record);

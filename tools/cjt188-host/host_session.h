@@ -36,8 +36,9 @@ class THostSession {
 
   // CreatePluginInstance with a parameter list of arguments; its result.
   int32_t Create(const TArguments& arguments = {});
-  // COMMAND and the arguments, and a RESULT entry that receives the answer.
-  TCommandAnswer Command(const std::string& command, const TArguments& arguments = {});
+  // COMMAND and the arguments, and a RESULT entry that receives the answer; mode goes into
+  // the record (SET-STATE reads the module types to switch from it).
+  TCommandAnswer Command(const std::string& command, const TArguments& arguments = {}, uint8_t mode = 0);
   // LOAD with the host's handle, its window and the given arguments.
   TCommandAnswer Load(const TArguments& arguments = {});
   // The log as GetLogEx hands it out.

@@ -1,0 +1,127 @@
+// The data path through the exports, as a host drives it: the request configuration in the
+// host's INI file, the data sources switched on with SET-STATE, requests out through the
+// host's send function to simulated meters, their answers in through ProcessData.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/thread.h"
+#include "tests/common/temp_files.h"
+#include "tests/e2e/plugin_fixture.h"
+#include "tools/cjt188-host/host_exports.h"
+#include "tools/cjt188-meter/meter_simulator.h"
+
+namespace cjt::test_support {
+namespace {
+
+constexpr TAddressBytes HeatAddress{0x67, 0x45, 0x23, 0x01, 0x00, 0x00, 0x00};
+constexpr TAddressBytes WaterAddress{0x34, 0x12, 0x90, 0x78, 0x56, 0x34, 0x12};
+
+std::string Request(const std::string& device, const std::string& type, const std::string& extra) {
+  return "<Request><Device>" + device + "</Device><DeviceType>" + type + "</DeviceType><Timeout>400</Timeout>" + extra +
+         "<Response><Item><Function>901F</Function></Item></Response></Request>";
+}
+
+class DataPathExports : public PluginExportsTest {
+ protected:
+  void TearDown() override { host::SetSendHandler(nullptr); }
+
+  // LOAD with the configuration in an INI file, SET-STATE for data source 1, meters on the line.
+  void Start(const std::string& requests, meter::TSimulatorOptions meters) {
+    Line = std::make_unique<meter::TMeterSimulator>(std::move(meters), [] { return platform::TickCount64(); });
+    host::SetSendHandler([this](const host::TSentData& sent) {
+      std::lock_guard lock(Mutex);
+      Sent.push_back(sent);
+      if (sent.Kind == DataKindSendBytes)
+        Line->Receive(std::span(reinterpret_cast<const uint8_t*>(sent.Bytes.data()), sent.Bytes.size()));
+      return static_cast<int32_t>(sent.Bytes.size());
+    });
+    const std::string ini =
+        Folder.Write("host.ini", "[Common]\r\nParser config=<QUERY>" + requests + "</QUERY>\r\nMin interval=0\r\n");
+    ASSERT_EQ(Session.Load({{"INI-FILE", TVariant(ini)}}).Result, 0);
+    ASSERT_EQ(Session.Command("SET-STATE", {{"DATA-SOURCES-IN-CFG", TVariant("1;COM1;Port 1")}, {"RESULT", TVariant(1)}},
+                              0x03)
+                  .Result,
+              0);
+  }
+
+  // Serves the timers and hands the meters' answers to the plug-in until packets came.
+  std::vector<TkroParamsList*> RunUntilPackets(size_t count, uint32_t capMs = 10000) {
+    const uint64_t end = platform::TickCount64() + capMs;
+    while (Packets.size() < count && platform::TickCount64() < end) {
+      platform::PumpMessagesFor(10);
+      std::vector<uint8_t> answer;
+      {
+        std::lock_guard lock(Mutex);
+        answer = Line->TakeOutput();
+      }
+      if (answer.empty()) continue;
+      auto output = std::make_unique<TkroParamsList>();
+      Session.ProcessBytes(1, 0, std::string(answer.begin(), answer.end()), 0x02, output.get());
+      if (output->Count() > 0) Packets.push_back(std::move(output));
+    }
+    std::vector<TkroParamsList*> packets;
+    for (const auto& packet : Packets) packets.push_back(packet.get());
+    return packets;
+  }
+
+  std::vector<host::TSentData> SentCopy() {
+    std::lock_guard lock(Mutex);
+    return Sent;
+  }
+
+  TTempFolder Folder;
+  std::mutex Mutex;
+  std::unique_ptr<meter::TMeterSimulator> Line;
+  std::vector<host::TSentData> Sent;
+  std::vector<std::unique_ptr<TkroParamsList>> Packets;
+};
+
+TEST_F(DataPathExports, PolledMetersAnswerIntoTheHostsOutputList) {
+  const std::string poll = "<Enabled>1</Enabled><MethodPoll>1</MethodPoll><PollInterval>300</PollInterval>";
+  Start(Request("1234567", "20", poll) + Request("12345678901234", "10", poll),
+        {.Meters = {{0x20, HeatAddress}, {0x10, WaterAddress}}, .PreambleBytes = 2});
+  const std::vector<TkroParamsList*> packets = RunUntilPackets(4);
+  ASSERT_GE(packets.size(), 4u);
+  std::vector<std::string> devices;
+  for (const TkroParamsList* packet : packets) {
+    devices.push_back(packet->GetValue("DEVICE_ID").AsString());
+    EXPECT_EQ(packet->GetValue("DATA_TYPE_ID_STR").AsString(), "901F");
+    EXPECT_EQ(packet->GetValue("CUMULATIVE_FLOW_UNIT").AsString(), "m3");
+  }
+  EXPECT_NE(std::find(devices.begin(), devices.end(), "00000001234567"), devices.end());
+  EXPECT_NE(std::find(devices.begin(), devices.end(), "12345678901234"), devices.end());
+  for (const host::TSentData& sent : SentCopy()) {
+    EXPECT_EQ(sent.DataSourceId, 1u);
+    EXPECT_EQ(sent.Kind, DataKindSendBytes);
+  }
+}
+
+TEST_F(DataPathExports, UnansweredRequestReportsItsFailureThroughTheSendFunction) {
+  Start(Request("7654321", "20", "<Enabled>1</Enabled><MethodOnce>1</MethodOnce><ExportFailed>1</ExportFailed>"),
+        {.Meters = {{0x20, HeatAddress}}});
+  const uint64_t end = platform::TickCount64() + 10000;
+  auto failure = [this] {
+    for (const host::TSentData& sent : SentCopy())
+      if (sent.Kind == DataKindListIntf) return sent;
+    return host::TSentData{};
+  };
+  while (failure().Kind == 0 && platform::TickCount64() < end) platform::PumpMessagesFor(10);
+  const host::TSentData sent = failure();
+  ASSERT_EQ(sent.Kind, DataKindListIntf);
+  EXPECT_EQ(sent.DataSourceId, 1u);
+  const auto status = std::find_if(sent.Values.begin(), sent.Values.end(),
+                                   [](const auto& value) { return value.first == "STATUS1"; });
+  ASSERT_NE(status, sent.Values.end());
+  EXPECT_EQ(status->second, "128");
+  EXPECT_NE(Session.TakeLog().find("[7654321/0x901F] . Request #1. Request timeout"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace cjt::test_support
