@@ -293,14 +293,8 @@ bool TWreg::Run(TComponent& root, const std::vector<std::string>& entries, bool 
     lock->Acquire();
     storage = std::make_unique<TIniStorage>(*this, INIFile);
   } else {
-    for (uint8_t root : {RegistryRoot, SecondRegistryRoot}) {
-      if (TRegistryKey::Open(static_cast<TRegistryRoot>(root), BasePath(), saving)) {
-        OpenedRoot = root;
-        storage = std::make_unique<TRegistryStorage>(static_cast<TRegistryRoot>(root), BasePath(), saving);
-        break;
-      }
-    }
-    if (!storage) return false;
+    if (!OpenBaseKey(saving)) return false;
+    storage = std::make_unique<TRegistryStorage>(static_cast<TRegistryRoot>(OpenedRoot), BasePath(), saving);
   }
   for (const std::string& line : entries) {
     const std::optional<TEntry> entry = ParseEntry(line);
@@ -381,14 +375,9 @@ bool TWreg::ListKeys(std::vector<std::string>& list) {
     }
     return true;
   }
-  for (uint8_t root : {RegistryRoot, SecondRegistryRoot}) {
-    if (auto key = TRegistryKey::Open(static_cast<TRegistryRoot>(root), BasePath(), false)) {
-      OpenedRoot = root;
-      list = key->SubKeyNames();
-      return true;
-    }
-  }
-  return false;
+  const std::unique_ptr<TRegistryKey> key = OpenBaseKey(false);
+  if (key) list = key->SubKeyNames();
+  return key != nullptr;
 }
 
 bool TWreg::ListValues(std::vector<std::string>& list) {
@@ -400,14 +389,19 @@ bool TWreg::ListValues(std::vector<std::string>& list) {
     list = TIniFile(INIFile).Keys(SectionFor({}, false));
     return true;
   }
+  const std::unique_ptr<TRegistryKey> key = OpenBaseKey(false);
+  if (key) list = key->ValueNames();
+  return key != nullptr;
+}
+
+std::unique_ptr<TRegistryKey> TWreg::OpenBaseKey(bool create) {
   for (uint8_t root : {RegistryRoot, SecondRegistryRoot}) {
-    if (auto key = TRegistryKey::Open(static_cast<TRegistryRoot>(root), BasePath(), false)) {
+    if (auto key = TRegistryKey::Open(static_cast<TRegistryRoot>(root), BasePath(), create)) {
       OpenedRoot = root;
-      list = key->ValueNames();
-      return true;
+      return key;
     }
   }
-  return false;
+  return nullptr;
 }
 
 // --- String lists as text ---

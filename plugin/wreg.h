@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -71,6 +72,9 @@ class TWreg {
  private:
   bool Run(TComponent& root, const std::vector<std::string>& entries, bool saving);
   std::string BasePath() const;
+  // The store's path under the first of the two roots where it opens (made when create is
+  // set); that root becomes OpenedRoot. Null when neither opens.
+  std::unique_ptr<platform::TRegistryKey> OpenBaseKey(bool create);
 };
 
 // A string list as one text and back: items joined by ",", an item with blanks, commas or
