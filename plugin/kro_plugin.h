@@ -211,7 +211,7 @@ class TkroPlugin : public TComponent {
   void SetCustomParameter(const std::string& key, const TVariant& value);
 
   void SetUpTranslator();
-  void ReloadSiblings();
+  void ReloadSharingInstances();
   bool RunSettings(TComponent& root, const std::vector<std::string>& propertyList, const std::string& iniFile,
                    bool saving);
 

@@ -70,7 +70,7 @@ void TkroPlugin::ShowOptions(TPluginCallRecord& record) {
     uint8_t result = 0;
     OnShowOptionsDialog(*this, record, result);
     record.Output.Data = result;
-    if (result != 0) ReloadSiblings();
+    if (result != 0) ReloadSharingInstances();
   } catch (...) {
     AddLog(LogLevelError, ExceptionMessage(std::current_exception()) + " {SHOWOPTIONS}");
   }
@@ -79,13 +79,13 @@ void TkroPlugin::ShowOptions(TPluginCallRecord& record) {
   OptionsMode = 0;
 }
 
-// Every other instance that keeps its settings under the same registry path reloads them:
-// at once on its loader thread, else when its host passes on message 1812.
-void TkroPlugin::ReloadSiblings() {
+// Every instance that keeps its settings under the same registry path reloads them, this
+// one too, since the dialog has just stored them: at once on its loader thread, else when
+// its host passes on message 1812.
+void TkroPlugin::ReloadSharingInstances() {
   TInstanceList* list = TInstanceList::Get();
   if (list == nullptr) return;
   for (uintptr_t handle : list->Handles()) {
-    if (handle == Handle) continue;
     try {
       TInstanceCall sibling(handle);
       if (!sibling || sibling->ModuleRegistryPath != ModuleRegistryPath || !sibling->OnLoadSettingsNow) continue;
