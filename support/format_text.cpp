@@ -10,7 +10,7 @@ namespace {
 // Widths and precisions beyond this are cut: a language file cannot make a line huge.
 constexpr int MaxField = 256;
 
-struct TSpec {
+struct TDirective {
   bool Left = false, Zero = false, Plus = false, Space = false;
   int Width = 0;
   int Precision = -1;
@@ -25,67 +25,67 @@ int ReadNumber(std::string_view format, size_t& i) {
   return value;
 }
 
-// Reads the specification after a "%"; false when the text is no complete conversion.
-bool ReadSpec(std::string_view format, size_t& i, TSpec& spec) {
+// Reads the directive after a "%"; false when the text is no complete conversion.
+bool ReadDirective(std::string_view format, size_t& i, TDirective& directive) {
   for (; i < format.size(); ++i) {
     const char c = format[i];
     if (c == '-')
-      spec.Left = true;
+      directive.Left = true;
     else if (c == '0')
-      spec.Zero = true;
+      directive.Zero = true;
     else if (c == '+')
-      spec.Plus = true;
+      directive.Plus = true;
     else if (c == ' ')
-      spec.Space = true;
+      directive.Space = true;
     else
       break;
   }
-  spec.Width = ReadNumber(format, i);
-  if (i < format.size() && format[i] == '.') spec.Precision = ReadNumber(format, ++i);
+  directive.Width = ReadNumber(format, i);
+  if (i < format.size() && format[i] == '.') directive.Precision = ReadNumber(format, ++i);
   if (i >= format.size() || !IsConversion(format[i])) return false;
-  spec.Conversion = format[i++];
+  directive.Conversion = format[i++];
   return true;
 }
 
-std::string NumberText(int64_t value, const TSpec& spec) {
+std::string NumberText(int64_t value, const TDirective& directive) {
   std::string digits;
-  const bool hex = spec.Conversion == 'x' || spec.Conversion == 'X';
+  const bool hex = directive.Conversion == 'x' || directive.Conversion == 'X';
   if (hex) {
     char buffer[24];
-    std::snprintf(buffer, sizeof buffer, spec.Conversion == 'x' ? "%llx" : "%llX",
+    std::snprintf(buffer, sizeof buffer, directive.Conversion == 'x' ? "%llx" : "%llX",
                   static_cast<unsigned long long>(value < 0 ? static_cast<uint32_t>(value) : value));
     digits = buffer;
   } else {
     digits = std::to_string(value < 0 ? 0ULL - static_cast<uint64_t>(value) : static_cast<uint64_t>(value));
   }
-  if (spec.Precision >= 0 && static_cast<int>(digits.size()) < spec.Precision)
-    digits.insert(0, static_cast<size_t>(spec.Precision) - digits.size(), '0');
+  if (directive.Precision >= 0 && static_cast<int>(digits.size()) < directive.Precision)
+    digits.insert(0, static_cast<size_t>(directive.Precision) - digits.size(), '0');
   std::string sign;
   if (!hex && value < 0)
     sign = "-";
-  else if (!hex && spec.Plus)
+  else if (!hex && directive.Plus)
     sign = "+";
-  else if (!hex && spec.Space)
+  else if (!hex && directive.Space)
     sign = " ";
-  if (spec.Zero && !spec.Left && spec.Precision < 0 && static_cast<int>(sign.size() + digits.size()) < spec.Width)
-    digits.insert(0, static_cast<size_t>(spec.Width) - sign.size() - digits.size(), '0');
+  if (directive.Zero && !directive.Left && directive.Precision < 0 && static_cast<int>(sign.size() + digits.size()) < directive.Width)
+    digits.insert(0, static_cast<size_t>(directive.Width) - sign.size() - digits.size(), '0');
   return sign + digits;
 }
 
-std::string ArgumentText(const TFormatArg& arg, const TSpec& spec) {
+std::string ArgumentText(const TFormatArg& arg, const TDirective& directive) {
   if (const auto* text = std::get_if<std::string_view>(&arg)) {
-    if (spec.Conversion == 's' && spec.Precision >= 0) return std::string(text->substr(0, spec.Precision));
+    if (directive.Conversion == 's' && directive.Precision >= 0) return std::string(text->substr(0, directive.Precision));
     return std::string(*text);
   }
   const int64_t value = std::get<int64_t>(arg);
-  return spec.Conversion == 's' ? std::to_string(value) : NumberText(value, spec);
+  return directive.Conversion == 's' ? std::to_string(value) : NumberText(value, directive);
 }
 
-void AppendPadded(std::string& out, const std::string& text, const TSpec& spec) {
-  const size_t pad = static_cast<int>(text.size()) < spec.Width ? spec.Width - text.size() : 0;
-  if (!spec.Left) out.append(pad, ' ');
+void AppendPadded(std::string& out, const std::string& text, const TDirective& directive) {
+  const size_t pad = static_cast<int>(text.size()) < directive.Width ? directive.Width - text.size() : 0;
+  if (!directive.Left) out.append(pad, ' ');
   out += text;
-  if (spec.Left) out.append(pad, ' ');
+  if (directive.Left) out.append(pad, ' ');
 }
 
 }  // namespace
@@ -107,12 +107,12 @@ std::string FormatText(std::string_view format, std::initializer_list<TFormatArg
       continue;
     }
     const size_t start = i++;
-    TSpec spec;
-    if (!ReadSpec(format, i, spec) || next == args.end()) {
+    TDirective directive;
+    if (!ReadDirective(format, i, directive) || next == args.end()) {
       out.append(format.substr(start, i - start));
       continue;
     }
-    AppendPadded(out, ArgumentText(*next++, spec), spec);
+    AppendPadded(out, ArgumentText(*next++, directive), directive);
   }
   return out;
 }
