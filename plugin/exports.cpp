@@ -140,7 +140,7 @@ void CJT_STDCALL GetOptionsDialog(TPluginCallRecord* record) {
 }
 
 // Output.Data: 2 no instance, 3 no options handler, 4 the handler did not complete, else
-// the handler's result (non-zero: settings changed, the siblings reload them).
+// the handler's result (non-zero: settings changed, every instance sharing them reloads).
 void CJT_STDCALL ShowOptionsDialog(TPluginCallRecord* record) {
   if (record == nullptr) return;
   record->Output.Kind = DataKindNumber;
