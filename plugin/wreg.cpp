@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <optional>
 
 #include "platform/named_lock.h"
 #include "platform/text_encoding.h"
@@ -46,6 +47,14 @@ std::vector<uint8_t> FloatBytes(double value) {
   return bytes;
 }
 
+// A float is stored in the registry as the 8 bytes of a double.
+std::optional<double> StoredDouble(const std::vector<uint8_t>& bytes) {
+  if (bytes.size() != sizeof(double)) return std::nullopt;
+  double value = 0;
+  std::memcpy(&value, bytes.data(), sizeof(double));
+  return value;
+}
+
 bool Assign(TPropValue& out, TPropValue value) {
   out = std::move(value);
   return true;
@@ -61,10 +70,9 @@ bool FromRegistry(const TRegistryValue& stored, TPropKind kind, TPropValue& out)
     return false;
   }
   if (kind == TPropKind::Float) {
-    if (stored.Type == TRegistryValue::Binary && stored.Bytes.size() == sizeof(double)) {
-      double value = 0;
-      std::memcpy(&value, stored.Bytes.data(), sizeof(double));
-      return Assign(out, TPropValue(value));
+    if (stored.Type == TRegistryValue::Binary) {
+      const std::optional<double> value = StoredDouble(stored.Bytes);
+      return value && Assign(out, TPropValue(*value));
     }
     if (stored.Type == TRegistryValue::Integer)
       return Assign(out, TPropValue(static_cast<double>(stored.IntegerValue)));
@@ -77,10 +85,9 @@ bool FromRegistry(const TRegistryValue& stored, TPropKind kind, TPropValue& out)
   if (stored.Type == TRegistryValue::Text) text = stored.TextValue;
   if (stored.Type == TRegistryValue::Integer) text = std::to_string(stored.IntegerValue);
   if (stored.Type == TRegistryValue::Binary) {
-    if (stored.Bytes.size() != sizeof(double)) return false;
-    double value = 0;
-    std::memcpy(&value, stored.Bytes.data(), sizeof(double));
-    text = PropValueText(TPropValue(value));
+    const std::optional<double> value = StoredDouble(stored.Bytes);
+    if (!value) return false;
+    text = PropValueText(TPropValue(*value));
   }
   if (kind == TPropKind::Strings) {
     if (text == NullText) return Assign(out, TPropValue());
