@@ -180,8 +180,7 @@ class TIniStorage : public TStorage {
 
 class TRegistryStorage : public TStorage {
  public:
-  TRegistryStorage(TRegistryRoot root, std::string basePath, bool saving)
-      : Root(root), BasePath(std::move(basePath)), Saving(saving) {}
+  TRegistryStorage(TRegistryRoot root, std::string basePath) : Root(root), BasePath(std::move(basePath)) {}
   bool Read(const TWreg::TEntry& entry, TPropKind kind, TPropValue& value) override {
     auto key = TRegistryKey::Open(Root, KeyOf(entry), false);
     if (!key) return false;
@@ -219,7 +218,6 @@ class TRegistryStorage : public TStorage {
   }
   TRegistryRoot Root;
   std::string BasePath;
-  bool Saving;
 };
 
 }  // namespace
@@ -301,7 +299,7 @@ bool TWreg::Run(TComponent& root, const std::vector<std::string>& entries, bool 
     storage = std::make_unique<TIniStorage>(*this, INIFile);
   } else {
     if (!OpenBaseKey(saving)) return false;
-    storage = std::make_unique<TRegistryStorage>(static_cast<TRegistryRoot>(OpenedRoot), BasePath(), saving);
+    storage = std::make_unique<TRegistryStorage>(static_cast<TRegistryRoot>(OpenedRoot), BasePath());
   }
   for (const std::string& line : entries) {
     const std::optional<TEntry> entry = ParseEntry(line);
