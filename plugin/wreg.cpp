@@ -316,8 +316,8 @@ bool TWreg::Run(TComponent& root, const std::vector<std::string>& entries, bool 
       if (storage->Read(*entry, property->Kind, value)) property->Set(value);
     }
   }
-  storage->Finish();
-  return true;
+  // An INI file that cannot be written is a failed save.
+  return storage->Finish();
 }
 
 bool TWreg::Load(TComponent& root, const std::vector<std::string>* replacement) {

@@ -118,6 +118,7 @@ TEST(Wreg, IniRoundTripWithEmptyPrefixUsesCommon) {
   TProxyCodeObject saved;
   Change(saved);
   ASSERT_TRUE(Store(file).Save(saved));
+  EXPECT_FALSE(Store(folder.File("missing/settings.ini")).Save(saved));  // cannot be written
   EXPECT_EQ(TIniFile(file).Sections(), std::vector<std::string>{"Common"});
   TProxyCodeObject loaded;
   ASSERT_TRUE(Store(file).Load(loaded));
