@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "cjt188/cjt188_parser_client.h"
+#include "options/proxy_code_object.h"
 #include "support/application_error.h"
+#include "support/crc32.h"
 #include "support/format_text.h"
 #include "support/text_values.h"
 
@@ -15,6 +17,7 @@ constexpr char ModuleTitle[] = "CJ/T 188-2004";
 constexpr float CjtModuleVersion = 5.0f;
 constexpr uint8_t ModuleTypes = 0x03;  // types 0 (requests) and 1 (received data)
 constexpr uint8_t ModeReceivedData = 0x02;
+constexpr uint8_t FeatureLoadPerConfig = 0x04;
 
 }  // namespace
 
@@ -29,17 +32,47 @@ void TaPlugin::Created() {
   ModuleType = ModuleTypes;
   InfoFlag = 1;
   EventsSupported = "PORT-OPEN;PORT-CLOSE";
+  OnShowOptionsDialog = [](TkroPlugin&, TPluginCallRecord&, uint8_t& result) { result = 1; };
+  OnEvent = [this](TkroPlugin&, const std::string& eventType, int32_t& result, TPluginCallRecord& record) {
+    HandleEvent(eventType, result, record);
+  };
   OnLoad = [this](TkroPlugin&, TPluginCallRecord& record, int32_t& result) { HandleLoad(record, result); };
   OnUnload = [this](TkroPlugin&, TPluginCallRecord& record, int32_t& result) { HandleUnload(record, result); };
-  OnChangeState = [this](TkroPlugin&, uint8_t mode) { HandleChangeState(mode); };
-  OnProcessData = [this](TkroPlugin&, TPluginCallRecord& record, int32_t& result) {
-    HandleProcessData(record, result);
+  OnSaveSettingsNow = [this](TkroPlugin&) {
+    if (Config) SaveSettings(*Config, Properties->Strings());
   };
   OnLoadSettingsNow = [this](TkroPlugin&) {
     if (Config) LoadConfig(*Config, true);
   };
-  OnSaveSettingsNow = [this](TkroPlugin&) {
-    if (Config) SaveSettings(*Config, OptionsPersistedProperties());
+  OnChangeState = [this](TkroPlugin&, uint8_t mode) { HandleChangeState(mode); };
+  OnProcessData = [this](TkroPlugin&, TPluginCallRecord& record, int32_t& result) {
+    HandleProcessData(record, result);
+  };
+  OnBeforeGetParserItems = [this](TkroPlugin&) { DeclareParserItems(); };
+  Properties = &Own(MakeOptionsPropertiesHolder());
+  AddComponent(TextResources);
+  Features |= FeatureLoadPerConfig;
+  ModuleConfigList.push_back({ModuleTitle, static_cast<int32_t>(StringChecksum(std::string_view(ModuleTitle)))});
+  Description.clear();
+  for (const TModuleConfigEntry& entry : ModuleConfigList)
+    Description += (Description.empty() ? "" : "\r\n") + entry.Name;
+  RegisterTextResources();
+  Unloaded = true;
+  AddTranslatedProperties("Filter;Columns");
+}
+
+std::string TaPlugin::ModuleConfigName(int32_t configId) const {
+  for (const TModuleConfigEntry& entry : ModuleConfigList)
+    if (entry.Id == configId) return entry.Name;
+  return {};
+}
+
+// The text resources are walked with the instance; the translator hands them their own
+// translation, which takes the lock the readers of the texts take.
+void TaPlugin::RegisterTextResources() {
+  Translator()->OnCustomTranslate = [this](TWtransl& translator, TComponent& component) {
+    if (&component == &TextResources)
+      TextResources.Translate([&translator](const std::string& text) { return translator.TranslateText(text); });
   };
 }
 
@@ -47,6 +80,8 @@ void TaPlugin::HandleLoad(TPluginCallRecord&, int32_t&) {
   Config = std::make_unique<TDataSourceCfg>();
   Unloaded = false;
   ConfigLoaded = true;
+  const std::string configName = ModuleConfigName(ModuleLoadForConfig);
+  if (!configName.empty()) SetLogTitle(configName);
   LoadConfig(*Config, false);
 }
 
@@ -112,7 +147,7 @@ void TaPlugin::HandleProcessData(TPluginCallRecord& record, int32_t& result) {
 
 void TaPlugin::LoadConfig(TDataSourceCfg& cfg, bool restart) {
   try {
-    LoadSettings(cfg, OptionsPersistedProperties());
+    LoadSettings(cfg, Properties->Strings());
     ApplyConfig(&cfg);
   } catch (...) {
     AddLog(LogLevelError,

@@ -8,13 +8,22 @@
 #include <memory>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "cjt188/data_source_cfg.h"
 #include "cjt188/serial_port_dm.h"
 #include "cjt188/text_resources.h"
 #include "plugin/kro_plugin.h"
+#include "support/str_holder.h"
 
 namespace cjt {
+
+// A configuration the library offers the host (a module loaded per configuration names it
+// by id at LOAD).
+struct TModuleConfigEntry {
+  std::string Name;
+  int32_t Id = 0;
+};
 
 class TaPlugin : public TkroPlugin {
  public:
@@ -23,6 +32,7 @@ class TaPlugin : public TkroPlugin {
   ~TaPlugin() override;
 
   void Created() override;
+  std::string ModuleConfigName(int32_t configId) const override;
 
   // Reads the configuration into every data source's master list; with restart the
   // clients then reload their requests.
@@ -37,9 +47,12 @@ class TaPlugin : public TkroPlugin {
   // A time event of a queue could not be set up from its text.
   void ReportQueueError(const std::exception& error, const std::string& text);
 
+  // The options that are stored, one setting per line ("property,setting name").
+  TkroStrHolder* Properties = nullptr;
   // Configured requests that are not sent: their answers are decoded when heard.
   std::atomic<int32_t> ListenOnlyCount{0};
   TTextResources TextResources;
+  std::vector<TModuleConfigEntry> ModuleConfigList;
   // Between LOAD and UNLOAD; only the host's commands touch it.
   std::unique_ptr<TDataSourceCfg> Config;
   std::atomic<bool> Unloaded{true};
@@ -50,6 +63,11 @@ class TaPlugin : public TkroPlugin {
   void HandleUnload(TPluginCallRecord& record, int32_t& result);
   void HandleChangeState(uint8_t mode);
   void HandleProcessData(TPluginCallRecord& record, int32_t& result);
+  void HandleEvent(const std::string& eventType, int32_t& result, TPluginCallRecord& record);
+  // PORT-OPEN, PORT-CLOSE and other host events, passed to the data sources.
+  void PassEventToDataSources(const std::string& eventType, IkroParamsListA* params);
+  void DeclareParserItems();
+  void RegisterTextResources();
   // Makes the data sources match the host's configured list.
   void MatchDataSources(TObjectList<TDataSourceScheduled>& sources);
   void LoadRequestElement(const TqimXMLNode& element, int32_t number, TObjectList<TBasicRequestItem>& items,

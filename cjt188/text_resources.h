@@ -1,12 +1,16 @@
-// The CJ/T 188 module's message texts, with their built-in English values. Translation may
-// replace them while clients read them on other threads.
+// The CJ/T 188 module's message texts, with their built-in English values. The translator
+// reaches them as a text-resource component; translation may replace them while clients
+// read them on other threads.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
+
+#include "support/text_resources.h"
 
 namespace cjt {
 
@@ -22,10 +26,14 @@ enum class TTextId : size_t {
 
 inline constexpr size_t TextCount = 7;
 
-class TTextResources {
+class TTextResources : public TCustomTextResources {
  public:
+  TTextResources();
+
   std::string Get(TTextId id) const;
   void Set(TTextId id, std::string_view text);
+  // Translates the texts the first time, under the lock the readers take.
+  void Translate(const std::function<std::string(const std::string&)>& translate);
 
  private:
   mutable std::mutex Mutex;

@@ -32,10 +32,10 @@ std::optional<int64_t> GivenInteger(IkroParamsListA* params, const char* name) {
   return value->AsInt64();
 }
 
-void SetParamValue(IkroParamsListA* params, const char* name, const TVariant& value) {
+void SetParamValue(IkroParamsListA* params, const char* name, const TVariant& value, bool addIfMissing) {
   if (params == nullptr) return;
   TIntfRef<IkroParamsListItemW> item;
-  OleCheck(params->SetValue(name, value.Raw(), false, item.Receive()));
+  OleCheck(params->SetValue(name, value.Raw(), addIfMissing, item.Receive()));
 }
 
 }  // namespace cjt

@@ -20,12 +20,14 @@ std::optional<TVariant> GivenParam(IkroParamsListA* params, const char* name);
 std::optional<std::string> GivenText(IkroParamsListA* params, const char* name);
 std::optional<int64_t> GivenInteger(IkroParamsListA* params, const char* name);
 
-// Sets the value of an existing entry; a missing entry is not added, so the answer is
-// dropped. A failing status of the list raises EOleError.
-void SetParamValue(IkroParamsListA* params, const char* name, const TVariant& value);
+// Sets the value of an existing entry; a missing entry is added only when asked, otherwise
+// the answer is dropped. A failing status of the list raises EOleError.
+void SetParamValue(IkroParamsListA* params, const char* name, const TVariant& value, bool addIfMissing = false);
 
 // The answer of a command goes to the entry RESULT.
 inline constexpr char ResultParam[] = "RESULT";
-inline void SetResult(IkroParamsListA* params, const TVariant& value) { SetParamValue(params, ResultParam, value); }
+inline void SetResult(IkroParamsListA* params, const TVariant& value, bool addIfMissing = false) {
+  SetParamValue(params, ResultParam, value, addIfMissing);
+}
 
 }  // namespace cjt

@@ -29,11 +29,11 @@ TEST_F(PluginExportsTest, OptionsExportsAnswerTheirFailureResults) {
   Lib().GetOptionsDialog(&record);
   EXPECT_EQ(+record.Output.Kind, DataKindNumber);
   EXPECT_NE(+record.Output.Data, 0u);
-  // No options handler in the base module.
+  // The module's options handler lets the host show the dialog from the form description.
   Lib().ShowOptionsDialog(&record);
   EXPECT_EQ(+record.Output.Kind, DataKindNumber);
   EXPECT_EQ(+record.Output.Size, 4u);
-  EXPECT_EQ(+record.Output.Data, 3u);
+  EXPECT_EQ(+record.Output.Data, 1u);
   // No instance.
   record.Instance = 12345;
   Lib().ShowOptionsDialog(&record);
@@ -247,7 +247,9 @@ TEST_F(PluginExportsTest, LogIsFoldedNotifiedAndHandedOut) {
 TEST_F(PluginExportsTest, CommandAnswersAndMissingArguments) {
   EXPECT_EQ(Session.Command("items").Result, -2);  // names are case-sensitive
   EXPECT_EQ(Session.Command("EVENT").Result, -1);
-  EXPECT_EQ(Session.Command("EVENT", {{"EVENT-TYPE", TVariant("PORT-OPEN")}}).Result, 0);
+  // Port events wait for SET-STATE to enable the module; the list queries do not.
+  EXPECT_EQ(Session.Command("EVENT", {{"EVENT-TYPE", TVariant("PORT-OPEN")}}).Result, -1);
+  EXPECT_EQ(Session.Command("EVENT", {{"EVENT-TYPE", TVariant("GetFuncTypeList")}}).Result, 0);
   EXPECT_EQ(Session.Command("SET-ITEMS", {{"ITEMS", Int(5)}}).Result, -1);
   EXPECT_EQ(Session.Command("SET-STATE").Result, -1);  // RESULT is there but not given
   EXPECT_EQ(Session.Command("GET-MODULE-PARAMETER").Result, -2);
@@ -271,7 +273,6 @@ TEST_F(PluginExportsTest, CommandAnswersAndMissingArguments) {
 TEST_F(PluginExportsTest, ParserItemsTravelAsText) {
   const std::string items = "Data packet|DATA_PACKET|String|\r\nFlow|FLOW|Float|m3\r\nHours|HOURS|Integer|h";
   EXPECT_EQ(Session.Command("SET-ITEMS", {{"ITEMS", TVariant(items)}}).Result, 0);
-  EXPECT_EQ(Session.Command("ITEMS").Value.AsString(), items);
   auto get = [&](const char* name) {
     return Session.Command("GET-MODULE-PARAMETER", {{"PARAM", TVariant(name)}}).Value;
   };
@@ -283,6 +284,10 @@ TEST_F(PluginExportsTest, ParserItemsTravelAsText) {
   EXPECT_TRUE(get("ParserItemName3").IsEmpty());
   EXPECT_TRUE(get("parseritemname1").IsEmpty());  // the item prefixes are case-sensitive
   EXPECT_EQ(get("parseritems").AsString(), items);
+  // ITEMS declares the module's own table anew.
+  const std::string declared = Session.Command("ITEMS").Value.AsString();
+  EXPECT_EQ(declared.rfind("Full data packet|FULL_DATA_PACKET|String|\r\n", 0), 0u);
+  EXPECT_NE(declared.find("\r\nDevice ID|DEVICE_ID|String|\r\n"), std::string::npos);
 }
 
 TEST_F(PluginExportsTest, ModuleParametersReadAndWritten) {
