@@ -2,6 +2,7 @@
 // configured request becomes one CJ/T 188 request item per meter and function.
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 #include "cjt188/data_module.h"
 #include "cjt188/device_list.h"
@@ -14,6 +15,11 @@ namespace cjt {
 namespace {
 
 constexpr char RootName[] = "QUERY";
+
+class ERequestConfig : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 constexpr int32_t DefaultTimeout = 300;
 
 std::vector<std::string> FunctionTexts(const TqimXMLNode& response) {
@@ -48,6 +54,10 @@ void TaPlugin::LoadMasterRequests(const TDataSourceCfg* cfg, TBasicRequestList& 
   ListenOnlyCount = 0;
   TqimXMLTree tree;
   tree.Parse(cfg->lblParams_Caption);
+  // A text cut short (a hand-edited file, a value cut at a line break) would otherwise
+  // apply a part of the requests, or none, without a word.
+  if (const TqimXMLNode* unclosed = tree.UnclosedElement())
+    throw ERequestConfig("the request configuration ends inside the element \"" + unclosed->Name() + "\"");
   if (const TqimXMLNode* query = XmlFindNode(&tree, RootName)) {
     for (size_t k = 0; k < query->ChildCount(); ++k)
       LoadRequestElement(query->Child(k), static_cast<int32_t>(k + 1), *items, dataSource);

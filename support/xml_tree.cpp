@@ -266,6 +266,7 @@ void TqimXMLTree::Parse(std::string_view text) {
   Clear();
   SetName("root");
   OpenedElements = 0;
+  Unclosed = nullptr;
   TqimXMLNode* current = this;
   for (TXMLToken& token : Tokenize(text)) {
     switch (token.Kind) {
@@ -293,6 +294,7 @@ void TqimXMLTree::Parse(std::string_view text) {
       }
     }
   }
+  if (current != this) Unclosed = current;
 }
 
 }  // namespace cjt

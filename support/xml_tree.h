@@ -95,10 +95,13 @@ class TqimXMLTree : public TqimXMLNode {
   void Parse(std::string_view text);
   // Elements opened by the last Parse; empty-element tags are not counted.
   int OpenedElementCount() const { return OpenedElements; }
+  // The innermost element the last Parse left open (the text ended inside it), or null.
+  const TqimXMLNode* UnclosedElement() const { return Unclosed; }
 
  private:
   TNodeFactory NodeFactory;
   int OpenedElements = 0;
+  const TqimXMLNode* Unclosed = nullptr;
 };
 
 }  // namespace cjt
