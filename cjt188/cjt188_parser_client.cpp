@@ -13,8 +13,9 @@ TCjt188ParserClient::TCjt188ParserClient(TSerialPortDM& dataSource, const TPlugi
     return HandleSendRequest(&item, timeout, requestId);
   };
   Queue->OnTimeout = [this](TQueueController&, TBasicRequestItem& item, bool& retry) { OnRequestTimeout(item, retry); };
-  Queue->OnError = [this](TQueueController&, const std::string&, const std::exception& error,
-                          const std::string& text) { OnQueueError(error, text); };
+  Queue->OnError = [this](TQueueController&, const std::string&, const std::exception& error, const std::string& text) {
+    OnQueueError(error, text);
+  };
 }
 
 void TCjt188ParserClient::SetActive(bool value) {
@@ -24,9 +25,7 @@ void TCjt188ParserClient::SetActive(bool value) {
   Serial = 0;
 }
 
-std::unique_ptr<TBasicRequestItem> TCjt188ParserClient::CreateRequestItem() {
-  return std::make_unique<TRequestItem>();
-}
+std::unique_ptr<TBasicRequestItem> TCjt188ParserClient::CreateRequestItem() { return std::make_unique<TRequestItem>(); }
 
 void TCjt188ParserClient::Log(int level, const std::string& text) { DataSource.Plugin.AddLog(level, text); }
 

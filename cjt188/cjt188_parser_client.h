@@ -23,7 +23,7 @@ namespace cjt {
 class TSerialPortDM;
 
 inline constexpr uint32_t WakeValidity = 60000;  // ms a preamble keeps a meter awake
-inline constexpr int32_t PortFailure = -12;       // the host's send result for a failed port
+inline constexpr int32_t PortFailure = -12;      // the host's send result for a failed port
 inline constexpr uint32_t PortRetryPause = 1000;
 inline constexpr uint32_t PortGiveUpPause = 10000;
 // Failure status of a request that finally timed out: bytes came, but no valid answer; and

@@ -165,7 +165,8 @@ void TaPlugin::RefreshAllClients(bool reload) {
 
 void TaPlugin::ReportQueueError(const std::exception& error, const std::string& text) {
   const std::string message = std::string(error.what()) + ", " + text;
-  AddLog(LogLevelWarning, FormatText(TextResources.Get(TTextId::ParseExpression), {std::string_view(message), int64_t{1}}));
+  AddLog(LogLevelWarning,
+         FormatText(TextResources.Get(TTextId::ParseExpression), {std::string_view(message), int64_t{1}}));
 }
 
 void TaPlugin::ApplyConfig(const TDataSourceCfg* cfg) {

@@ -5,8 +5,8 @@
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
 #include <exception>
+#include <memory>
 #include <string>
 #include <vector>
 

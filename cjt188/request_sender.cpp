@@ -45,8 +45,7 @@ int32_t TCjt188ParserClient::SendRequest(TRequestItem& item) {
     TAddressBytes address{};
     FillAddress(item, address);
     ++Serial;
-    const auto frame =
-        BuildReadRequest(item.Params.DeviceType, address, static_cast<uint16_t>(item.Params.DI), Serial);
+    const auto frame = BuildReadRequest(item.Params.DeviceType, address, static_cast<uint16_t>(item.Params.DI), Serial);
     SentDataSize = Buffer->DataSize();
     DataSinceRequest = false;
     return Send(frame.data(), frame.size());

@@ -8,8 +8,9 @@ namespace cjt {
 TSerialPortDM::TSerialPortDM(TaPlugin& module) : TDataSourceScheduledWithClients(module), Module(module) {
   Queue->RequestId = 0;
   // Time events live in the master queue: a text that cannot be used is reported there.
-  Queue->OnError = [this](TQueueController&, const std::string&, const std::exception& error,
-                          const std::string& text) { Module.ReportQueueError(error, text); };
+  Queue->OnError = [this](TQueueController&, const std::string&, const std::exception& error, const std::string& text) {
+    Module.ReportQueueError(error, text);
+  };
   ClientClass = [this](TDataSourceScheduledWithClients&, const TPluginCallRecord& record) {
     return std::unique_ptr<TCustomParserScheduledClient>(std::make_unique<TCjt188ParserClient>(*this, record));
   };

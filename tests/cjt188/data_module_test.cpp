@@ -137,8 +137,9 @@ TEST_F(DataModule, IdentityAndConfigurationList) {
 TEST_F(DataModule, MessageTextsAreTranslatedWithTheModule) {
   TTempFolder folder;
   Module->Translator()->LanguageFile =
-      folder.Write("cjt188.lng", "EN:>Device address\r\nDE:>Geraeteadresse\r\n\r\nEN:>Request timeout (ms)\r\n"
-                                 "DE:>Zeitueberschreitung (ms)\r\n\r\n");
+      folder.Write("cjt188.lng",
+                   "EN:>Device address\r\nDE:>Geraeteadresse\r\n\r\nEN:>Request timeout (ms)\r\n"
+                   "DE:>Zeitueberschreitung (ms)\r\n\r\n");
   Module->Translator()->Translate("DE", Module.get(), nullptr, "EN");
   EXPECT_EQ(Module->TextResources.Get(TTextId::DeviceAddress), "Geraeteadresse");
   EXPECT_EQ(Module->TextResources.Get(TTextId::RequestTimeout), "Zeitueberschreitung (ms)");

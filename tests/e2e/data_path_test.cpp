@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/clock.h"
@@ -45,10 +47,11 @@ class DataPathExports : public PluginExportsTest {
     const std::string ini =
         Folder.Write("host.ini", "[Common]\r\nParser config=<QUERY>" + requests + "</QUERY>\r\nMin interval=0\r\n");
     ASSERT_EQ(Session.Load({{"INI-FILE", TVariant(ini)}}).Result, 0);
-    ASSERT_EQ(Session.Command("SET-STATE", {{"DATA-SOURCES-IN-CFG", TVariant("1;COM1;Port 1")}, {"RESULT", TVariant(1)}},
-                              0x03)
-                  .Result,
-              0);
+    ASSERT_EQ(
+        Session
+            .Command("SET-STATE", {{"DATA-SOURCES-IN-CFG", TVariant("1;COM1;Port 1")}, {"RESULT", TVariant(1)}}, 0x03)
+            .Result,
+        0);
   }
 
   // Serves the timers and hands the meters' answers to the plug-in until packets came.
@@ -116,11 +119,78 @@ TEST_F(DataPathExports, UnansweredRequestReportsItsFailureThroughTheSendFunction
   const host::TSentData sent = failure();
   ASSERT_EQ(sent.Kind, DataKindListIntf);
   EXPECT_EQ(sent.DataSourceId, 1u);
-  const auto status = std::find_if(sent.Values.begin(), sent.Values.end(),
-                                   [](const auto& value) { return value.first == "STATUS1"; });
+  const auto status =
+      std::find_if(sent.Values.begin(), sent.Values.end(), [](const auto& value) { return value.first == "STATUS1"; });
   ASSERT_NE(status, sent.Values.end());
   EXPECT_EQ(status->second, "128");
   EXPECT_NE(Session.TakeLog().find("[7654321/0x901F] . Request #1. Request timeout"), std::string::npos);
+}
+
+// A host's loader thread runs the commands and pumps its messages, which runs the timers the
+// data sources made there; the host's main thread owns the window the notifications reach
+// and hands over what the line brings.
+TEST_F(DataPathExports, WholeLifeCycleWithTheLoaderThreadPumping) {
+  Line = std::make_unique<meter::TMeterSimulator>(meter::TSimulatorOptions{.Meters = {{0x20, HeatAddress}}},
+                                                  [] { return platform::TickCount64(); });
+  host::SetSendHandler([this](const host::TSentData& sent) {
+    std::lock_guard lock(Mutex);
+    if (sent.Kind == DataKindSendBytes)
+      Line->Receive(std::span(reinterpret_cast<const uint8_t*>(sent.Bytes.data()), sent.Bytes.size()));
+    return static_cast<int32_t>(sent.Bytes.size());
+  });
+  const std::string ini = Folder.Write(
+      "host.ini",
+      "[Common]\r\nParser config=<QUERY>" +
+          Request("1234567", "20", "<Enabled>1</Enabled><MethodPoll>1</MethodPoll><PollInterval>300</PollInterval>") +
+          "</QUERY>\r\n");
+  std::atomic<bool> done{false};
+  std::vector<int32_t> results;
+  std::string items;
+  std::thread loader([&] {
+    results.push_back(Session.Load({{"INI-FILE", TVariant(ini)}}).Result);
+    items = Session.Command("ITEMS").Value.AsString();
+    results.push_back(
+        Session
+            .Command("SET-STATE", {{"DATA-SOURCES-IN-CFG", TVariant("1;COM1;Port 1")}, {"RESULT", TVariant(1)}}, 0x03)
+            .Result);
+    results.push_back(
+        Session.Command("EVENT", {{"EVENT-TYPE", TVariant("PORT-OPEN")}, {"PORTSTR", TVariant("COM1")}}).Result);
+    while (!done) platform::PumpMessagesFor(10);
+    results.push_back(Session.Command("EVENT", {{"EVENT-TYPE", TVariant("PORT-CLOSE")}}).Result);
+    results.push_back(Session.Command("UNLOAD").Result);
+  });
+  size_t packets = 0;
+  const uint64_t end = platform::TickCount64() + 10000;
+  while (packets < 2 && platform::TickCount64() < end) {
+    platform::PumpMessagesFor(10);  // the host's window, where the log notifications arrive
+    std::vector<uint8_t> answer;
+    {
+      std::lock_guard lock(Mutex);
+      answer = Line->TakeOutput();
+    }
+    if (answer.empty()) continue;
+    TkroParamsList output;
+    Session.ProcessBytes(1, 0, std::string(answer.begin(), answer.end()), 0x02, &output);
+    if (output.Count() > 0 && output.GetValue("DEVICE_ID").AsString() == "00000001234567") ++packets;
+  }
+  done = true;
+  loader.join();
+  EXPECT_EQ(packets, 2u);
+  EXPECT_EQ(results, (std::vector<int32_t>{0, 0, 0, 0, 0}));
+  EXPECT_NE(items.find("|DEVICE_ID|String|"), std::string::npos);
+  platform::PumpMessagesFor(50);
+  EXPECT_GT(Session.LogNotifications(), 0);
+  // After UNLOAD the answer of a meter is not decoded.
+  TkroParamsList output;
+  std::vector<uint8_t> late;
+  {
+    std::lock_guard lock(Mutex);
+    late = Line->BuildAnswer(meter::TMeterModel(0x20, HeatAddress, 1), 0x901F, 1);
+  }
+  Session.ProcessBytes(1, 0, std::string(late.begin(), late.end()), 0x02, &output);
+  EXPECT_EQ(output.Count(), 0);
+  EXPECT_EQ(Session.Free(), 0);
+  EXPECT_EQ(Session.ReleaseRequest(), 0);
 }
 
 }  // namespace
