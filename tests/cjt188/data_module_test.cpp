@@ -123,6 +123,28 @@ TEST_F(DataModule, DataBeforeLoadAndAfterUnloadIsNotProcessed) {
   EXPECT_EQ(result, -1);  // the configuration went with UNLOAD
 }
 
+// The options go to the host's INI file by the module's property list and come back from it.
+TEST_F(DataModule, SettingsAreSavedAndReloadedByThePropertyList) {
+  TTempFolder folder;
+  const std::string ini = folder.Write("host.ini", "");
+  Module->INIFile = ini;
+  const std::string query = QueryXml({RequestXml("1234567", "20", {"901F"})});
+  Start(query);
+  Module->Config->spMinInt_Value = 250;
+  Module->OnSaveSettingsNow(*Module);
+  const std::string saved = TTempFolder::Read(ini);
+  EXPECT_NE(saved.find("[Common]"), std::string::npos);
+  EXPECT_NE(saved.find("Parser config=" + query), std::string::npos);
+  EXPECT_NE(saved.find("Min interval=250"), std::string::npos);
+
+  folder.Write("host.ini", "[Common]\r\nParser config=" + QueryXml({RequestXml("7654321", "20", {"901F"})}) +
+                               "\r\nMin interval=0\r\n");
+  Module->OnLoadSettingsNow(*Module);
+  Run(1500);
+  ASSERT_FALSE(RequestsSent().empty());
+  EXPECT_NE(RequestsSent().back().find(std::string("\x21\x43\x65\x07", 4)), std::string::npos);
+}
+
 TEST_F(DataModule, IdentityAndConfigurationList) {
   EXPECT_EQ(Module->Description, "CJ/T 188-2004");
   EXPECT_EQ(Module->EventsSupported, "PORT-OPEN;PORT-CLOSE");
