@@ -1,16 +1,25 @@
 #!/usr/bin/env bash
 # Installs what building and testing every flavour needs, when it is missing (Debian 12).
+#   --demo  only what the demo needs: the native build of the host program and the plug-in.
 set -euo pipefail
 
-# zlib for the tests that gunzip the options script: native, i386 (linux32) and mingw (win32).
-packages=(cmake make g++ g++-multilib git googletest libbenchmark-dev zlib1g-dev zlib1g-dev:i386
-          g++-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev wine wine32)
+# The host program's command line and JSON output use cxxopts and nlohmann::json (header-only,
+# copied into every flavour's build tree).
+demo_packages=(cmake make g++ libcxxopts-dev nlohmann-json3-dev)
+# zlib for the tests that gunzip the options script: native, i386 (linux32) and mingw (win32);
+# socat and jq for the host program's end-to-end tests.
+packages=("${demo_packages[@]}" g++-multilib git googletest libbenchmark-dev zlib1g-dev zlib1g-dev:i386
+          g++-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev wine wine32 socat jq)
+
+demo=false
+[ "${1:-}" = "--demo" ] && demo=true
+$demo && packages=("${demo_packages[@]}")
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 
 # wine32 comes from the i386 architecture.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+if ! $demo && ! dpkg --print-foreign-architectures | grep -qx i386; then
   "${sudo_cmd[@]}" dpkg --add-architecture i386
 fi
 

@@ -37,7 +37,9 @@ run_flavour native-tsan "-L threads" -- -DCJT_SANITIZE=thread
 run_flavour linux32 "" -- -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-linux32.cmake
 # wine sets up its prefix on first use; do it once before tests run in parallel.
 wineboot -i >/dev/null 2>&1 || true
-run_flavour win32 "" -- -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake
+# The wine test of the host program talks over TCP to the native meter program built above.
+run_flavour win32 "" -- -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake \
+  -DCJT_NATIVE_METER="$root/build/native-asan/tools/cjt188-meter/cjt188-meter"
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "FAILED: ${failed[*]}"

@@ -20,8 +20,9 @@ class ELine : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Raw 8-bit mode at the given speed and parity ('N', 'E', 'O'), one stop bit.
-int OpenSerial(const std::string& device, uint32_t baud, char parity);
+// Raw mode at the given speed, parity ('N', 'E', 'O'), data bits (7 or 8) and stop bits (1
+// or 2).
+int OpenSerial(const std::string& device, uint32_t baud, char parity, uint8_t dataBits = 8, uint8_t stopBits = 1);
 
 // The master side of a new pseudo-terminal in raw mode; Name is the device a host opens.
 // The program keeps a slave descriptor open so that the master survives hosts that come

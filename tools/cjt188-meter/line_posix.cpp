@@ -74,7 +74,7 @@ sockaddr_in Ipv4Address(const std::string& host, uint16_t port) {
 
 }  // namespace
 
-int OpenSerial(const std::string& device, uint32_t baud, char parity) {
+int OpenSerial(const std::string& device, uint32_t baud, char parity, uint8_t dataBits, uint8_t stopBits) {
   const int fd = open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) Fail(device);
   try {
@@ -84,7 +84,9 @@ int OpenSerial(const std::string& device, uint32_t baud, char parity) {
     cfsetispeed(&settings, SpeedOf(baud));
     cfsetospeed(&settings, SpeedOf(baud));
     settings.c_cflag |= CLOCAL | CREAD;
-    settings.c_cflag &= ~(PARENB | PARODD | CSTOPB);
+    settings.c_cflag &= ~(PARENB | PARODD | CSTOPB | CSIZE);
+    settings.c_cflag |= dataBits == 7 ? CS7 : CS8;
+    if (stopBits == 2) settings.c_cflag |= CSTOPB;
     if (parity != 'N') settings.c_cflag |= PARENB;
     if (parity == 'O') settings.c_cflag |= PARODD;
     if (tcsetattr(fd, TCSANOW, &settings) != 0) Fail(device);

@@ -1,0 +1,143 @@
+#!/usr/bin/env bash
+# End to end through real lines: cjt188-meter on one end of a pseudo-terminal pair (socat)
+# and on a TCP port, cjt188-host on the other end with the plug-in library, its JSON output
+# checked with jq; then the failures that must give one line on stderr and a non-zero exit.
+# Usage: host_e2e.sh HOST-PROGRAM METER-PROGRAM
+set -uo pipefail
+host=$1
+meter=$2
+dir=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
+  rm -rf "$dir"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+# wait_for COMMAND...: up to 10 s for the command to succeed.
+wait_for() {
+  for _ in $(seq 100); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# check_readings NAME JSON-FILE STDERR-FILE EXIT-STATUS: a heat and a water meter read.
+check_readings() {
+  local name=$1 out=$2 err=$3 status=$4
+  [ "$status" -eq 0 ] || fail "$name: exit status $status: $(cat "$err")"
+  grep -q AddressSanitizer "$err" && fail "$name: sanitizer report: $(cat "$err")"
+  jq -e -s 'any(.[]; .device == "00000001234567" and .status == "ok" and .function == "901F"
+                and .values.ENERGY_HEAT.unit == "kWh" and .values.ENERGY_HEAT.value > 0
+                and .values.TEMP_INLET.value > .values.TEMP_OUTLET.value)' "$out" >/dev/null ||
+    fail "$name: no heat meter reading in $(head -c 2000 "$out")"
+  jq -e -s 'any(.[]; .device == "00000000000042" and .values.CUMULATIVE_FLOW.unit == "m3"
+                and (.values.CUMULATIVE_FLOW.value | type) == "number")' "$out" >/dev/null ||
+    fail "$name: no water meter reading in $(head -c 2000 "$out")"
+  jq -e -s 'all(.[]; .source != null and .time != null)' "$out" >/dev/null || fail "$name: malformed packets"
+  grep -q "^requests [1-9]" "$err" || fail "$name: no closing counts on stderr: $(cat "$err")"
+}
+
+meters=(--meter heat:1234567 --meter water:42)
+quick=(--meter 1234567:heat --meter 42:water --poll 1s --timeout 500ms --json --duration 5s)
+
+# 1. A serial line: a pseudo-terminal pair.
+socat -d -d "pty,raw,echo=0,link=$dir/meter" "pty,raw,echo=0,link=$dir/host" 2>"$dir/socat.log" &
+pids+=($!)
+wait_for test -e "$dir/meter" -a -e "$dir/host" || fail "socat made no pseudo-terminals: $(cat "$dir/socat.log")"
+"$meter" --serial "$dir/meter" "${meters[@]}" >"$dir/meter-serial.log" 2>&1 &
+pids+=($!)
+wait_for grep -q serving "$dir/meter-serial.log" || fail "meter on $dir/meter did not start"
+# A third meter that is not on the line: its requests time out and are reported.
+"$host" --serial "$dir/host" "${quick[@]}" --meter 99:gas >"$dir/serial.json" 2>"$dir/serial.err"
+check_readings serial "$dir/serial.json" "$dir/serial.err" $?
+jq -e -s 'any(.[]; .device == "00000000000099" and .status == "timeout")' "$dir/serial.json" >/dev/null ||
+  fail "serial: no time-out reported for the missing meter"
+grep -q "time-outs [1-9]" "$dir/serial.err" || fail "serial: time-outs not counted: $(tail -n 1 "$dir/serial.err")"
+
+# 2. TCP: the meter takes a free port and says which.
+"$meter" --tcp 0 "${meters[@]}" >"$dir/meter-tcp.log" 2>&1 &
+meter_tcp=$!
+pids+=($meter_tcp)
+wait_for grep -q "listening on" "$dir/meter-tcp.log" || fail "meter on TCP did not start"
+port=$(sed -n 's/^listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$dir/meter-tcp.log")
+# This time the requests come from a configuration file written over several lines.
+cat >"$dir/meters.xml" <<'XML'
+<?xml version="1.0"?>
+<QUERY>
+  <Request caption="heat">
+    <Enabled>1</Enabled>
+    <RequestMethod><MethodPoll>1</MethodPoll></RequestMethod>
+    <PollInterval>1</PollInterval>
+    <PollUnits>S</PollUnits>
+    <Device>1234567</Device>
+    <DeviceType>20</DeviceType>
+    <Timeout>500</Timeout>
+    <Response>
+      <Item><Function>901F</Function></Item>
+    </Response>
+  </Request>
+  <Request caption="water">
+    <Enabled>1</Enabled>
+    <MethodPoll>1</MethodPoll><PollInterval>1</PollInterval><PollUnits>S</PollUnits>
+    <Device>42</Device>
+    <DeviceType>10</DeviceType>
+    <Response><Item><Function>901F</Function></Item></Response>
+  </Request>
+</QUERY>
+XML
+"$host" --tcp "127.0.0.1:$port" --config "$dir/meters.xml" --json --duration 5s >"$dir/tcp.json" 2>"$dir/tcp.err"
+check_readings tcp "$dir/tcp.json" "$dir/tcp.err" $?
+
+# 3. Failures: exactly one line on stderr that names the place, and a non-zero exit.
+# expect_failure NAME PATTERN ARGUMENTS...
+expect_failure() {
+  local name=$1 pattern=$2
+  shift 2
+  "$host" "$@" >"$dir/fail.out" 2>"$dir/fail.err"
+  local status=$?
+  [ "$status" -ne 0 ] || fail "$name: exit status 0"
+  [ "$(wc -l <"$dir/fail.err")" -eq 1 ] || fail "$name: not one line on stderr: $(cat "$dir/fail.err")"
+  grep -q -- "$pattern" "$dir/fail.err" || fail "$name: '$pattern' not in: $(cat "$dir/fail.err")"
+}
+expect_failure "missing serial device" "$dir/no-such-tty" --serial "$dir/no-such-tty" --meter 1 --duration 2s
+# The meter's port, once the meter is gone, refuses connections.
+kill "$meter_tcp"
+wait "$meter_tcp" 2>/dev/null
+expect_failure "refused TCP port" "127.0.0.1:$port.*[Rr]efused" --tcp "127.0.0.1:$port" --meter 1 --duration 2s
+printf '<QUERY>\n  <Request>\n    <Device>1</Devic>\n  </Request>\n</QUERY>\n' >"$dir/broken.xml"
+expect_failure "broken configuration" "$dir/broken.xml:3:14: end tag </Devic>" --config "$dir/broken.xml" --duration 2s
+printf '<Requests><Request/></Requests>\n' >"$dir/noquery.xml"
+expect_failure "configuration without QUERY" "$dir/noquery.xml: no QUERY" --config "$dir/noquery.xml" --duration 2s
+expect_failure "plug-in library" "$dir/missing.so" --plugin "$dir/missing.so" --duration 2s
+expect_failure "bad option" "--help" --serial
+expect_failure "bad option value" "--poll" --poll soon
+
+# 4. Simulated meters by default, ended by SIGINT: a clean end with status 0.
+"$host" --json >"$dir/sim.json" 2>"$dir/sim.err" &
+sim=$!
+pids+=($sim)
+has_three() { [ "$(wc -l <"$dir/sim.json")" -ge 3 ]; }
+wait_for has_three || fail "no packets from simulated meters"
+kill -INT "$sim"
+wait "$sim"
+status=$?
+[ "$status" -eq 0 ] || fail "SIGINT: exit status $status: $(cat "$dir/sim.err")"
+for device in 00000001234567 00000000000042 00000000778899; do
+  jq -e -s --arg d "$device" 'any(.[]; .device == $d)' "$dir/sim.json" >/dev/null || fail "simulated meter $device not read"
+done
+
+if [ "$failures" -gt 0 ]; then
+  echo "$failures failed"
+  exit 1
+fi
+echo "host end-to-end: all passed"

@@ -1,0 +1,285 @@
+#include "tools/cjt188-host/host_run.h"
+
+#include <algorithm>
+#include <deque>
+#include <filesystem>
+#include <iostream>
+#include <mutex>
+#include <random>
+
+#include "platform/clock.h"
+#include "platform/module.h"
+#include "platform/thread.h"
+#include "support/ini_file.h"
+#include "support/text_lines.h"
+#include "tools/cjt188-host/config_file.h"
+#include "tools/cjt188-host/host_exports.h"
+#include "tools/cjt188-host/host_line.h"
+#include "tools/cjt188-host/host_session.h"
+#include "tools/cjt188-host/output_format.h"
+#include "tools/cjt188-host/query_builder.h"
+
+namespace cjt::host {
+
+namespace {
+
+constexpr uint32_t DataSourceId = 1;
+constexpr uint8_t ModuleTypes = 0x03;    // the query module and the parser module
+constexpr uint8_t ParserModuleBit = 0x02;
+constexpr uint32_t TurnMs = 10;           // messages pumped, then the line read, each turn
+constexpr uint64_t RefreshMs = 500;       // status line and log pulled at least this often
+
+std::string DefaultPluginFile() {
+  return (std::filesystem::path(platform::ProgramFileName()).parent_path() / CJT_PLUGIN_FILE_NAME).string();
+}
+
+std::vector<meter::TMeterSetup> ConfiguredMeters(const THostOptions& options) {
+  std::vector<meter::TMeterSetup> meters;
+  for (const std::string& text : options.Meters) meters.push_back(ParseMeterOption(text));
+  return meters;
+}
+
+// The QUERY XML on one line, from the file or the quick options.
+std::string QueryText(const THostOptions& options, const std::vector<meter::TMeterSetup>& meters) {
+  if (!options.ConfigFile.empty()) return OneLineXml(ReadConfigFile(options.ConfigFile));
+  TQuickQuery query{meters, {}, options.PollMs, options.TimeoutMs};
+  for (const std::string& text : options.Functions) query.Functions.push_back(ParseFunctionOption(text));
+  return BuildQueryXml(query);
+}
+
+// The settings as a host stores them for the plug-in: the configuration under "Parser config"
+// and the minimum request spacing under "Min interval", in section Common.
+void WriteSettings(const std::string& fileName, const std::string& query) {
+  TIniFile ini(fileName);
+  ini.Write("Common", "Parser config", query);
+  ini.Write("Common", "Min interval", "0");
+  if (!ini.Save()) throw EHostRun("the INI file " + fileName + " cannot be written");
+}
+
+std::string TemporaryIniFile() {
+  std::random_device random;
+  return (std::filesystem::temp_directory_path() / ("cjt188-host-" + std::to_string(random()) + ".ini")).string();
+}
+
+// What arrives through the send function, possibly on another thread, for the main loop.
+class TSentQueue {
+ public:
+  void AddRequest() {
+    std::lock_guard lock(Mutex);
+    ++Requests;
+  }
+  void AddFailure(std::string message) {
+    std::lock_guard lock(Mutex);
+    if (Failure.empty()) Failure = std::move(message);
+  }
+  void AddPacket(TNamedTexts values) {
+    std::lock_guard lock(Mutex);
+    Packets.push_back(std::move(values));
+  }
+  // Moves the counts and packets out.
+  uint64_t Take(std::deque<TNamedTexts>& packets, std::string& failure) {
+    std::lock_guard lock(Mutex);
+    packets.swap(Packets);
+    Packets.clear();
+    failure = Failure;
+    return std::exchange(Requests, 0);
+  }
+
+ private:
+  std::mutex Mutex;
+  uint64_t Requests = 0;
+  std::deque<TNamedTexts> Packets;
+  std::string Failure;
+};
+
+class TRun {
+ public:
+  TRun(const THostOptions& options, std::ostream& out, bool terminal)
+      : Options(options), Out(out), Terminal(terminal) {}
+
+  int Run(const std::atomic<bool>& stop) {
+    const std::vector<meter::TMeterSetup> meters = ConfiguredMeters(Options);
+    if (Options.Source != TSourceKind::Simulated && meters.empty() && Options.ConfigFile.empty())
+      throw EHostRun("no meters to read: give --meter ADDRESS[:TYPE] or --config FILE");
+    const bool defaultMeters = Options.Source == TSourceKind::Simulated && meters.empty();
+    const std::vector<meter::TMeterSetup> used = defaultMeters ? DefaultSimulatedMeters() : meters;
+    const std::string query = QueryText(Options, used);
+    Line = OpenLine(used);
+    TPluginLibrary library(Options.PluginFile.empty() ? DefaultPluginFile() : Options.PluginFile);
+
+    const bool temporary = Options.IniFile.empty();
+    const std::string iniFile = temporary ? TemporaryIniFile() : Options.IniFile;
+    WriteSettings(iniFile, query);
+    int status = 0;
+    try {
+      status = Session(library, iniFile, stop);
+    } catch (...) {
+      if (temporary) std::filesystem::remove(iniFile);
+      throw;
+    }
+    if (temporary) std::filesystem::remove(iniFile);
+    return status;
+  }
+
+ private:
+  std::unique_ptr<THostLine> OpenLine(const std::vector<meter::TMeterSetup>& meters) {
+    switch (Options.Source) {
+      case TSourceKind::Serial:
+        return OpenSerialLine(Options.Device, Options.Serial);
+      case TSourceKind::Tcp:
+        return OpenTcpLine(Options.TcpHost, Options.TcpPort);
+      case TSourceKind::Simulated:
+        break;
+    }
+    meter::TSimulatorOptions simulated;
+    simulated.Meters = meters;
+    simulated.DelayMs = 30;
+    simulated.StartDateTime = platform::NowDateTime();
+    return OpenSimulatedLine(std::move(simulated));
+  }
+
+  int Session(TPluginLibrary& library, const std::string& iniFile, const std::atomic<bool>& stop) {
+    SetSendHandler([this](const TSentData& sent) { return OnSent(sent); });
+    THostSession session(library);
+    int status = 0;
+    try {
+      status = Drive(session, iniFile, stop);
+    } catch (...) {
+      SetSendHandler(nullptr);
+      throw;
+    }
+    SetSendHandler(nullptr);
+    return status;
+  }
+
+  int32_t OnSent(const TSentData& sent) {
+    if (sent.Kind == DataKindListIntf) {
+      Sent.AddPacket(sent.Values);
+      return 0;
+    }
+    try {
+      Line->Write(sent.Bytes);
+    } catch (const EHostLine& error) {
+      Sent.AddFailure(error.what());
+      return -1;
+    }
+    // Wake-up bytes go out on their own; a request is a frame (0x68 starts it).
+    if (sent.Kind == DataKindSendBytes && sent.Bytes.find('\x68') != std::string::npos) Sent.AddRequest();
+    return static_cast<int32_t>(sent.Bytes.size());
+  }
+
+  int Drive(THostSession& session, const std::string& iniFile, const std::atomic<bool>& stop) {
+    if (session.Create({{"TEMPORARY-LOAD", TVariant(false)}}) != 0) throw EHostRun("the plug-in made no instance");
+    const int32_t loaded =
+        session.Load({{"INI-FILE", TVariant(iniFile)}, {"APPLICATION-NAME", TVariant("cjt188-host")}}).Result;
+    if (loaded != 0) throw EHostRun("the plug-in refused LOAD (" + std::to_string(loaded) + ")");
+    Writer = MakePacketWriter(Options.Format, Out, Terminal, ValueItemNames(VariantText(session.Command("ITEMS").Value)));
+    const std::string name = Line->Name();
+    const std::string dataSource = std::to_string(DataSourceId) + ";" + name + ";" + name;
+    if (session.Command("SET-STATE", {{"DATA-SOURCES-IN-CFG", TVariant(dataSource)}, {"RESULT", TVariant(1)}},
+                        ModuleTypes)
+            .Result != 0)
+      throw EHostRun("the plug-in refused SET-STATE");
+    // A plug-in without the event answers -1; the data source runs all the same.
+    session.Command("EVENT", {{"EVENT-TYPE", TVariant("PORT-OPEN")}, {"PORTSTR", TVariant(name)}});
+
+    const int status = Loop(session, stop);
+
+    session.Command("EVENT", {{"EVENT-TYPE", TVariant("PORT-CLOSE")}, {"PORTSTR", TVariant(name)}});
+    session.Command("UNLOAD", {{"INI-FILE", TVariant(iniFile)}});
+    platform::PumpMessagesFor(TurnMs);
+    PrintLog(session);
+    session.Free();
+    session.ReleaseRequest();
+    Collect();
+    Writer->Status(Counters, true);
+    return status;
+  }
+
+  int Loop(THostSession& session, const std::atomic<bool>& stop) {
+    const uint64_t start = platform::TickCount64();
+    uint64_t nextRefresh = 0;
+    int notices = 0;
+    while (!stop.load()) {
+      const uint64_t now = platform::TickCount64();
+      if (Options.DurationMs && now - start >= *Options.DurationMs) break;
+      platform::PumpMessagesFor(TurnMs);
+      std::string bytes;
+      try {
+        bytes = Line->Read(TurnMs);
+      } catch (const EHostLine& error) {
+        return Failed(error.what());
+      }
+      if (!bytes.empty()) Process(session, bytes);
+      if (!Collect()) return Failed(LineFailure);
+      if (session.LogNotifications() != notices || now >= nextRefresh) {
+        notices = session.LogNotifications();
+        PrintLog(session);
+      }
+      if (now >= nextRefresh) {
+        Writer->Status(Counters, false);
+        nextRefresh = now + RefreshMs;
+      }
+    }
+    return 0;
+  }
+
+  int Failed(const std::string& message) {
+    std::cerr << "cjt188-host: " << message << std::endl;
+    ++Counters.Errors;
+    return 1;
+  }
+
+  void Process(THostSession& session, const std::string& bytes) {
+    TkroParamsList output;
+    session.ProcessBytes(DataSourceId, 0, bytes, ParserModuleBit, &output);
+    for (const TNamedTexts& items : SplitPackets(output)) Show(MakePacket(items, Now(), Line->Name(), false));
+  }
+
+  // Counts and prints what came through the send function; false when the line failed there.
+  bool Collect() {
+    std::deque<TNamedTexts> packets;
+    Counters.Requests += Sent.Take(packets, LineFailure);
+    for (const TNamedTexts& items : packets) Show(MakePacket(items, Now(), Line->Name(), true));
+    return LineFailure.empty();
+  }
+
+  void Show(const TPacket& packet) {
+    if (packet.Status == "ok") ++Counters.Answers;
+    else if (packet.Status == "timeout") ++Counters.Timeouts;
+    else ++Counters.Errors;
+    Writer->Status(Counters, false);  // the status line below the row counts the row too
+    Writer->Write(packet);
+  }
+
+  // Log lines start with the level character: 0 errors, 1 warnings, 2 notices.
+  void PrintLog(THostSession& session) {
+    static const char* const levels[] = {"error", "warning", "notice"};
+    const std::string log = session.TakeLog();
+    for (std::string_view line : SplitLines(log)) {
+      if (line.empty()) continue;
+      const int level = std::clamp((line[0] & 0x7F) - 1, 0, 2);
+      if (level == 0) ++Counters.Errors;
+      if (level < 2 || Options.Verbose) std::cerr << "plug-in " << levels[level] << ": " << line.substr(1) << "\n";
+    }
+  }
+
+  static std::string Now() { return DateTimeText(platform::NowDateTime()); }
+
+  const THostOptions& Options;
+  std::ostream& Out;
+  bool Terminal;
+  std::unique_ptr<THostLine> Line;
+  std::unique_ptr<TPacketWriter> Writer;
+  TSentQueue Sent;
+  TCounters Counters;
+  std::string LineFailure;
+};
+
+}  // namespace
+
+int RunHost(const THostOptions& options, const std::atomic<bool>& stop, std::ostream& out, bool terminal) {
+  return TRun(options, out, terminal).Run(stop);
+}
+
+}  // namespace cjt::host
