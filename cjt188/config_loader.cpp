@@ -15,12 +15,12 @@ namespace cjt {
 namespace {
 
 constexpr char RootName[] = "QUERY";
+constexpr int32_t DefaultTimeout = 300;
 
 class ERequestConfig : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
-constexpr int32_t DefaultTimeout = 300;
 
 std::vector<std::string> FunctionTexts(const TqimXMLNode& response) {
   std::vector<std::string> functions;

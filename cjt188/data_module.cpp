@@ -27,7 +27,6 @@ TaPlugin::~TaPlugin() { DataSources.Clear(); }
 
 void TaPlugin::Created() {
   ModuleVersion = CjtModuleVersion;
-  Description = ModuleTitle;
   SetLogTitle(ModuleTitle);
   ModuleType = ModuleTypes;
   InfoFlag = 1;
@@ -53,7 +52,7 @@ void TaPlugin::Created() {
   AddComponent(TextResources);
   Features |= FeatureLoadPerConfig;
   ModuleConfigList.push_back({ModuleTitle, static_cast<int32_t>(StringChecksum(std::string_view(ModuleTitle)))});
-  Description.clear();
+  Description.clear();  // the names of the configurations offered
   for (const TModuleConfigEntry& entry : ModuleConfigList)
     Description += (Description.empty() ? "" : "\r\n") + entry.Name;
   RegisterTextResources();
