@@ -60,6 +60,7 @@ void TDataSourceScheduledWithClients::StopClients() {
     std::lock_guard lock(HousekeepingMutex);
     Stopping = true;
   }
+  if (Queue) Queue->Stop();
   Queue.reset();
   // Waits for a pass in progress, which no longer touches the timer.
   HousekeepingTimer.reset();

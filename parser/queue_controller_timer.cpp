@@ -18,10 +18,15 @@ TQueueControllerTimer::TQueueControllerTimer(IQueueOwner* owner)
 }
 
 TQueueControllerTimer::~TQueueControllerTimer() {
+  Stop();
+  Timer.reset();
+}
+
+void TQueueControllerTimer::Stop() {
+  // The events first: a firing steps the queue and re-arms the timer.
+  StopEvents();
   Timer->SetEnabled(false);
   Timer->SetOnTimer(nullptr);
-  Timer.reset();
-  StopEvents();
 }
 
 void TQueueControllerTimer::SetTimerEnabled(bool value) {

@@ -37,6 +37,10 @@ class TQueueControllerTimer : public TQueueController {
   // Creates one time event for the item with the cron fields; a text that cannot be used is
   // reported through DoError with the context "Cron".
   void AddTimeEvent(TBasicRequestItem& item, const TExportCronParams& fields, int32_t n);
+  // Stops the time events (waiting for a firing in progress) and the timer: no new step
+  // starts. Owners call it before they destroy the queue, so that no step runs into a
+  // queue being taken apart.
+  void Stop();
   // Takes every event out of the list, then stops them, the last first, and frees them;
   // failures are swallowed.
   void StopEvents();

@@ -27,6 +27,7 @@ void TCustomParserScheduledClient::StopQueue() {
     TClientLock lock(*this);
     QueueStopped = true;
   }
+  if (Queue) Queue->Stop();
   Queue.reset();
 }
 
