@@ -1,6 +1,7 @@
 #include "parser/schedule_thread.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "parser/interval_meter.h"
 #include "parser/scheduled_event.h"
@@ -44,6 +45,13 @@ TScheduleThread::TScheduleThread(TScheduledEvent& event, bool timerDriven, bool 
 
 TScheduleThread::~TScheduleThread() {
   if (Timer) {
+    // A tick on another thread ends first: freeing the timer below would otherwise pull it
+    // from under that tick. A tick of this thread (an abandoned loop freeing itself) has
+    // already let go of the lock.
+    {
+      std::lock_guard lock(TickMutex);
+      Stopping = true;
+    }
     Timer->SetEnabled(false);
     Timer->SetOnTimer(nullptr);
     Timer.reset();
@@ -79,17 +87,21 @@ void TScheduleThread::ReportEndOfThread(uint8_t state) {
 }
 
 void TScheduleThread::OnTimerTick() {
-  Timer->SetEnabled(false);
-  PassThread = std::this_thread::get_id();
-  try {
-    Pass();
-  } catch (...) {
+  std::exception_ptr error;
+  {
+    std::lock_guard lock(TickMutex);
+    if (Stopping) return;
+    Timer->SetEnabled(false);
+    PassThread = std::this_thread::get_id();
+    try {
+      Pass();
+    } catch (...) {
+      error = std::current_exception();
+    }
     PassThread = std::thread::id();
-    if (Abandoned) delete this;
-    throw;
   }
-  PassThread = std::thread::id();
   if (Abandoned) delete this;
+  if (error) std::rethrow_exception(error);
 }
 
 std::optional<int64_t> TScheduleThread::Pass() {

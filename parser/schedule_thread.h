@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <thread>
 
@@ -51,6 +52,10 @@ class TScheduleThread {
   std::atomic<bool> ReportEnd{true};
   bool Abandoned = false;
   std::atomic<std::thread::id> PassThread;
+  // Held by a timer tick for its whole pass; the destructor takes it to wait for a tick
+  // running elsewhere, after which no tick touches the timer.
+  std::mutex TickMutex;
+  bool Stopping = false;
   std::thread Thread;
   // Last, so that it goes first: freeing it waits for a tick still running elsewhere.
   std::unique_ptr<TkroTimerEx> Timer;
