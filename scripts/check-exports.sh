@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Fails unless the plug-in library exports exactly its eight functions, undecorated.
+# Usage: check-exports.sh LIBRARY [OBJDUMP] (OBJDUMP: the one of the Windows toolchain that built a DLL)
 set -u
 file=$1
 expected="CreatePluginInstance
@@ -12,7 +13,7 @@ ProcessData
 ShowOptionsDialog"
 case "$file" in
   *.dll)
-    objdump=$(command -v i686-w64-mingw32-objdump || command -v objdump)
+    objdump=${2:-$(command -v i686-w64-mingw32-objdump || command -v objdump)}
     names=$("$objdump" -p "$file" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
             sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]*\][[:space:]]*//p')
     ;;

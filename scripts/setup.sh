@@ -6,10 +6,13 @@ set -euo pipefail
 # The host program's command line and JSON output use cxxopts and nlohmann::json (header-only,
 # copied into every flavour's build tree).
 demo_packages=(cmake make g++ libcxxopts-dev nlohmann-json3-dev)
-# zlib for the tests that gunzip the options script: native, i386 (linux32) and mingw (win32);
-# socat and jq for the host program's end-to-end tests.
+# zlib for the tests that gunzip the options script: native, i386 (linux32) and mingw (win32,
+# win64); wine32 and wine64 run the Windows flavours' tests; qemu-user-static runs the linux32
+# tests on kernels that execute no 32-bit programs; socat and jq for the host program's
+# end-to-end tests.
 packages=("${demo_packages[@]}" g++-multilib git googletest libbenchmark-dev zlib1g-dev zlib1g-dev:i386
-          g++-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev wine wine32 socat jq)
+          g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+          libz-mingw-w64-dev wine wine32 wine64 qemu-user-static socat jq)
 
 demo=false
 [ "${1:-}" = "--demo" ] && demo=true

@@ -32,7 +32,10 @@ std::string Request(const std::string& device, const std::string& type, const st
 
 class DataPathExports : public PluginExportsTest {
  protected:
-  void TearDown() override { host::SetSendHandler(nullptr); }
+  void TearDown() override {
+    PluginExportsTest::TearDown();
+    host::SetSendHandler(nullptr);
+  }
 
   // LOAD with the configuration in an INI file, SET-STATE for data source 1, meters on the line.
   void Start(const std::string& requests, meter::TSimulatorOptions meters) {

@@ -15,6 +15,11 @@ class PluginExportsTest : public testing::Test {
   static void TearDownTestSuite() { Library.reset(); }
 
   void SetUp() override { ASSERT_EQ(Session.Create(), 0); }
+  // The instance goes first, with its timer threads: a derived fixture's members, which its
+  // handlers use, are destroyed before this base's.
+  void TearDown() override {
+    if (Session.Instance() != 0) Session.Free();
+  }
 
   host::TPluginLibrary& Lib() { return *Library; }
 

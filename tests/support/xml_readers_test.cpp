@@ -61,7 +61,7 @@ TEST_F(XmlReaders, FlagsReadOnlyTheTextOneOrTheCheckState) {
 }
 
 // Flags by check state and by text, captions, and check states at and past their range.
-TEST(XmlReadersPart51, EnabledFlagsCaptionsAndCheckStates) {
+TEST(XmlReaderCheckStates, EnabledFlagsCaptionsAndCheckStates) {
   TqimXMLTree tree;
   tree.Parse(
       "<QUERY><Request><Enabled check='2'/></Request><Request><Enabled>0</Enabled></Request>"

@@ -3,9 +3,12 @@
 # and on a TCP port, cjt188-host on the other end with the plug-in library, its JSON output
 # checked with jq; then the failures that must give one line on stderr and a non-zero exit.
 # Usage: host_e2e.sh HOST-PROGRAM METER-PROGRAM
+# CJT_EMULATOR, when set, runs both programs (qemu-i386-static for a 32-bit build on a kernel
+# that executes no 32-bit programs).
 set -uo pipefail
-host=$1
-meter=$2
+read -r -a emulator <<<"${CJT_EMULATOR:-}"
+host=("${emulator[@]}" "$1")
+meter=("${emulator[@]}" "$2")
 dir=$(mktemp -d)
 pids=()
 cleanup() {
@@ -54,18 +57,18 @@ quick=(--meter 1234567:heat --meter 42:water --poll 1s --timeout 500ms --json --
 socat -d -d "pty,raw,echo=0,link=$dir/meter" "pty,raw,echo=0,link=$dir/host" 2>"$dir/socat.log" &
 pids+=($!)
 wait_for test -e "$dir/meter" -a -e "$dir/host" || fail "socat made no pseudo-terminals: $(cat "$dir/socat.log")"
-"$meter" --serial "$dir/meter" "${meters[@]}" >"$dir/meter-serial.log" 2>&1 &
+"${meter[@]}" --serial "$dir/meter" "${meters[@]}" >"$dir/meter-serial.log" 2>&1 &
 pids+=($!)
 wait_for grep -q serving "$dir/meter-serial.log" || fail "meter on $dir/meter did not start"
 # A third meter that is not on the line: its requests time out and are reported.
-"$host" --serial "$dir/host" "${quick[@]}" --meter 99:gas >"$dir/serial.json" 2>"$dir/serial.err"
+"${host[@]}" --serial "$dir/host" "${quick[@]}" --meter 99:gas >"$dir/serial.json" 2>"$dir/serial.err"
 check_readings serial "$dir/serial.json" "$dir/serial.err" $?
 jq -e -s 'any(.[]; .device == "00000000000099" and .status == "timeout")' "$dir/serial.json" >/dev/null ||
   fail "serial: no time-out reported for the missing meter"
 grep -q "time-outs [1-9]" "$dir/serial.err" || fail "serial: time-outs not counted: $(tail -n 1 "$dir/serial.err")"
 
 # 2. TCP: the meter takes a free port and says which.
-"$meter" --tcp 0 "${meters[@]}" >"$dir/meter-tcp.log" 2>&1 &
+"${meter[@]}" --tcp 0 "${meters[@]}" >"$dir/meter-tcp.log" 2>&1 &
 meter_tcp=$!
 pids+=($meter_tcp)
 wait_for grep -q "listening on" "$dir/meter-tcp.log" || fail "meter on TCP did not start"
@@ -95,7 +98,7 @@ cat >"$dir/meters.xml" <<'XML'
   </Request>
 </QUERY>
 XML
-"$host" --tcp "127.0.0.1:$port" --config "$dir/meters.xml" --json --duration 5s >"$dir/tcp.json" 2>"$dir/tcp.err"
+"${host[@]}" --tcp "127.0.0.1:$port" --config "$dir/meters.xml" --json --duration 5s >"$dir/tcp.json" 2>"$dir/tcp.err"
 check_readings tcp "$dir/tcp.json" "$dir/tcp.err" $?
 
 # 3. Failures: exactly one line on stderr that names the place, and a non-zero exit.
@@ -103,7 +106,7 @@ check_readings tcp "$dir/tcp.json" "$dir/tcp.err" $?
 expect_failure() {
   local name=$1 pattern=$2
   shift 2
-  "$host" "$@" >"$dir/fail.out" 2>"$dir/fail.err"
+  "${host[@]}" "$@" >"$dir/fail.out" 2>"$dir/fail.err"
   local status=$?
   [ "$status" -ne 0 ] || fail "$name: exit status 0"
   [ "$(wc -l <"$dir/fail.err")" -eq 1 ] || fail "$name: not one line on stderr: $(cat "$dir/fail.err")"
@@ -123,7 +126,7 @@ expect_failure "bad option" "--help" --serial
 expect_failure "bad option value" "--poll" --poll soon
 
 # 4. Simulated meters by default, ended by SIGINT: a clean end with status 0.
-"$host" --json >"$dir/sim.json" 2>"$dir/sim.err" &
+"${host[@]}" --json >"$dir/sim.json" 2>"$dir/sim.err" &
 sim=$!
 pids+=($sim)
 has_three() { [ "$(wc -l <"$dir/sim.json")" -ge 3 ]; }

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # The Windows build of cjt188-host under wine, through the DLL beside it: simulated meters,
 # and, when a native cjt188-meter program is given, a TCP connection to it.
-# Usage: host_wine.sh HOST-EXE [NATIVE-METER-PROGRAM]
+# Usage: host_wine.sh WINE HOST-EXE [NATIVE-METER-PROGRAM]
+# WINE: the loader that runs the build's programs (wine for 32-bit, wine64 for 64-bit).
 # Exits 77 (skipped) when no meter program is given, after the simulated run passed.
 set -uo pipefail
-host=$1
-meter=${2:-}
+wine=$1
+host=$2
+meter=${3:-}
 dir=$(mktemp -d)
 meter_pid=
 cleanup() {
@@ -34,7 +36,7 @@ check() {
   echo "$name: passed"
 }
 
-wine "$host" --simulate --json --duration 6s >"$dir/sim.json" 2>"$dir/err"
+"$wine" "$host" --simulate --json --duration 6s >"$dir/sim.json" 2>"$dir/err"
 check "simulated meters under wine" "$dir/sim.json" $? 00000001234567 00000000000042 00000000778899
 
 if [ -z "$meter" ]; then
@@ -48,6 +50,6 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 port=$(sed -n 's/^listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$dir/meter.log")
-wine "$host" --tcp "127.0.0.1:$port" --meter 1234567:heat --meter 778899:gas --poll 1s --json --duration 6s \
+"$wine" "$host" --tcp "127.0.0.1:$port" --meter 1234567:heat --meter 778899:gas --poll 1s --json --duration 6s \
   >"$dir/tcp.json" 2>"$dir/err"
 check "TCP under wine" "$dir/tcp.json" $? 00000001234567 00000000778899

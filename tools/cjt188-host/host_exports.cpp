@@ -1,6 +1,8 @@
 #include "tools/cjt188-host/host_exports.h"
 
+#include <condition_variable>
 #include <mutex>
+#include <utility>
 
 #include "params/intf_ref.h"
 #include "params/params_list_intf.h"
@@ -12,8 +14,31 @@ namespace cjt::host {
 
 namespace {
 
+// The handler, and the calls of the send function that are running (the plug-in calls it
+// from its own timer threads too): replacing the handler waits until no call runs, so that
+// what the previous handler captured may go once the swap returns.
 std::mutex HandlerMutex;
+std::condition_variable HandlerIdle;
 TSendHandler Handler;
+int CallsInFlight = 0;
+
+// Counts one call of the send function while it runs; holds the handler it runs.
+class TSendCall {
+ public:
+  TSendCall() {
+    std::lock_guard<std::mutex> lock(HandlerMutex);
+    Current = Handler;
+    ++CallsInFlight;
+  }
+  ~TSendCall() {
+    std::lock_guard<std::mutex> lock(HandlerMutex);
+    if (--CallsInFlight == 0) HandlerIdle.notify_all();
+  }
+  TSendCall(const TSendCall&) = delete;
+  TSendCall& operator=(const TSendCall&) = delete;
+
+  TSendHandler Current;
+};
 
 std::string ValueText(const TVariant& value) {
   if (value.IsNull()) return "(null)";
@@ -45,8 +70,11 @@ void CopyRecord(const TPluginCallRecord& record, TSentData& sent) {
 }  // namespace
 
 void SetSendHandler(TSendHandler handler) {
-  std::lock_guard<std::mutex> lock(HandlerMutex);
-  Handler = std::move(handler);
+  std::unique_lock<std::mutex> lock(HandlerMutex);
+  TSendHandler previous = std::exchange(Handler, std::move(handler));
+  HandlerIdle.wait(lock, [] { return CallsInFlight == 0; });
+  lock.unlock();
+  // The previous handler and what it captured go outside the lock.
 }
 
 }  // namespace cjt::host
@@ -55,11 +83,8 @@ using namespace cjt;
 
 int32_t CJT_STDCALL Corvane_SendDataEx(uint32_t moduleIndex, uint32_t dataSourceId, uint32_t connectionKey,
                                        uint32_t reserved, uint32_t kind, uintptr_t address, uint32_t count) {
-  host::TSendHandler handler;
-  {
-    std::lock_guard<std::mutex> lock(host::HandlerMutex);
-    handler = host::Handler;
-  }
+  const host::TSendCall call;
+  const host::TSendHandler& handler = call.Current;
   if (!handler || address == 0) return -1;
   try {
     host::TSentData sent{moduleIndex, dataSourceId, connectionKey, kind, {}, {}, {}};

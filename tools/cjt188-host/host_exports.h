@@ -27,7 +27,9 @@ struct TSentData {
 // Answers the send function's result.
 using TSendHandler = std::function<int32_t(const TSentData& sent)>;
 
-// Replaces the handler (null: the send function answers -1).
+// Replaces the handler (null: the send function answers -1) and returns when no call of the
+// send function runs any more, so the previous handler is no longer in use. Not to be called
+// from inside a handler.
 void SetSendHandler(TSendHandler handler);
 
 }  // namespace cjt::host
