@@ -30,15 +30,16 @@ void TEventWindow::Send(std::function<void()> work) {
 }
 
 void TWorkerThread::Start(TScheduledEvent& event) {
-  event.WorkerStarted();
-  std::thread([&event] {
+  auto ended = std::make_shared<std::atomic<bool>>(false);
+  std::thread thread([&event, ended] {
     try {
       event.Fire();
     } catch (...) {
       HandleApplicationException(std::current_exception());
     }
-    event.WorkerEnded();
-  }).detach();
+    *ended = true;
+  });
+  event.WorkerStarted(std::move(thread), std::move(ended));
 }
 
 TScheduledEvent::TScheduledEvent(std::string name) : FName(std::move(name)) {}
@@ -48,19 +49,29 @@ TScheduledEvent::~TScheduledEvent() {
   Stop();
   // A stop that a firing thread won may still be releasing the waiting thread.
   { std::lock_guard<std::mutex> released(StateMutex); }
-  std::unique_lock<std::mutex> lock(WorkerMutex);
-  WorkersDone.wait(lock, [this] { return Workers == 0; });
+  std::vector<TWorker> workers;
+  {
+    std::lock_guard<std::mutex> guard(WorkerMutex);
+    workers.swap(Workers);
+  }
+  for (TWorker& worker : workers) {
+    // A handler that frees its own event cannot wait for its own thread.
+    if (worker.Thread.get_id() == std::this_thread::get_id())
+      worker.Thread.detach();
+    else
+      worker.Thread.join();
+  }
 }
 
-void TScheduledEvent::WorkerStarted() {
+void TScheduledEvent::WorkerStarted(std::thread thread, std::shared_ptr<const std::atomic<bool>> ended) {
   std::lock_guard<std::mutex> guard(WorkerMutex);
-  ++Workers;
-}
-
-void TScheduledEvent::WorkerEnded() {
-  std::lock_guard<std::mutex> guard(WorkerMutex);
-  --Workers;
-  WorkersDone.notify_all();
+  // A thread whose firing has ended is only returning: joining it takes no time.
+  std::erase_if(Workers, [](TWorker& worker) {
+    if (!*worker.Ended) return false;
+    worker.Thread.join();
+    return true;
+  });
+  Workers.push_back({std::move(thread), std::move(ended)});
 }
 
 void TScheduledEvent::SetSignalingType(uint8_t value) {

@@ -8,12 +8,13 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "parser/schedule.h"
 #include "parser/wait_event.h"
@@ -43,7 +44,8 @@ class TEventWindow {
   platform::TThreadTimer Mailbox;
 };
 
-// Runs one firing of an event on a thread of its own, which ends by itself.
+// Runs one firing of an event on a thread of its own; the event joins it once it ended, and
+// at the latest when the event goes, so no thread of a firing outlives its event.
 class TWorkerThread {
  public:
   static void Start(TScheduledEvent& event);
@@ -87,8 +89,8 @@ class TScheduledEvent {
 
   // Frees the waiting thread; a timer-driven one in the middle of its own pass frees itself.
   void ReleaseThread();
-  void WorkerStarted();
-  void WorkerEnded();
+  // Keeps a firing's thread, with its flag that it has ended; joins those that ended before.
+  void WorkerStarted(std::thread thread, std::shared_ptr<const std::atomic<bool>> ended);
 
   const std::string FName;
   const std::shared_ptr<std::atomic<bool>> FAlive = std::make_shared<std::atomic<bool>>(true);
@@ -102,9 +104,12 @@ class TScheduledEvent {
   // Held while the waiting thread and its window are set up or released.
   std::mutex StateMutex;
   std::mutex FireMutex;
+  struct TWorker {
+    std::thread Thread;
+    std::shared_ptr<const std::atomic<bool>> Ended;
+  };
   std::mutex WorkerMutex;
-  std::condition_variable WorkersDone;
-  int Workers = 0;
+  std::vector<TWorker> Workers;
 };
 
 // An owning list of events, with a notification for each event added.
