@@ -79,10 +79,9 @@ run_flavour linux32 "" -- -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-linux32.cmake "
 native_meter="$root/build/native-asan/tools/cjt188-meter/cjt188-meter"
 
 # with_wine PREFIX LOADER COMMAND...: runs the command with its own wine prefix and one
-# wineserver for the whole of it. Debian's wine starts a server that ends with the last program it
-# serves, so a test run starts and stops servers all the time, and a test program that exits
-# just then can hang (seen: a program that never ended after all its tests had passed).
-# The LOADER's wineboot sets the prefix up once, before tests run in parallel.
+# wineserver for the whole of it, instead of a server started and ended with every burst of
+# programs (Debian's wine keeps a server only while a program uses it). The LOADER's wineboot
+# sets the prefix up once, before tests run in parallel.
 with_wine() {
   local prefix=$1 loader=$2
   shift 2
