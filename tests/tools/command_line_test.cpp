@@ -24,6 +24,22 @@ TEST(CommandLine, MetersLineAndBehaviour) {
   const TProgramOptions serial = ParseCommandLine({"--serial", "/dev/ttyS1", "--error-rate", "0.1", "--error", "0x06"});
   EXPECT_DOUBLE_EQ(serial.Simulator.ErrorRate, 0.1);
   EXPECT_EQ(serial.Simulator.Meters.size(), 1u);  // the default heat meter
+  EXPECT_FALSE(serial.Simulator.NoiseStartBytes);
+  EXPECT_DOUBLE_EQ(serial.Simulator.ShortRate, 0);
+  EXPECT_EQ(serial.Simulator.ShortBytes, 0u);  // 1 to 4 at random
+}
+
+TEST(CommandLine, LineMisbehaviour) {
+  const TSimulatorOptions sim =
+      ParseCommandLine({"--pty", "--noise", "1", "--noise-start", "--short", "0.5", "--short-bytes", "3", "--echo"})
+          .Simulator;
+  EXPECT_TRUE(sim.NoiseStartBytes);
+  EXPECT_DOUBLE_EQ(sim.NoiseRate, 1);
+  EXPECT_DOUBLE_EQ(sim.ShortRate, 0.5);
+  EXPECT_EQ(sim.ShortBytes, 3u);
+  EXPECT_TRUE(sim.Echo);
+  EXPECT_NE(HelpText().find("--noise-start"), std::string::npos);
+  EXPECT_NE(HelpText().find("--short-bytes N"), std::string::npos);
 }
 
 TEST(CommandLine, RefusesWhatItCannotUse) {
@@ -37,6 +53,12 @@ TEST(CommandLine, RefusesWhatItCannotUse) {
            {"--pty", "--meter", "steam:1"},
            {"--pty", "--drop", "1.5"},
            {"--pty", "--error", "leak"},
+           {"--pty", "--short"},
+           {"--pty", "--short", "-0.1"},
+           {"--pty", "--short", "2"},
+           {"--pty", "--short-bytes", "0"},
+           {"--pty", "--short-bytes", "256"},
+           {"--pty", "--short-bytes", "two"},
            {"--pty", "--bogus"},
        })
     EXPECT_THROW(ParseCommandLine(bad), ECommandLine) << (bad.empty() ? "" : bad.back());

@@ -306,6 +306,73 @@ TEST_F(MeterSimulatorTest, DropsAndNoiseFollowTheSeedAndNoiseHoldsNoStartByte) {
   }
 }
 
+// Short answers are valid frames whose values are the full answer's, cut 1 to 4 bytes short;
+// the record of each answer holds the frame that went out.
+TEST_F(MeterSimulatorTest, ShortAnswersAreValidFramesCutFromTheFullAnswer) {
+  TSimulatorOptions options;
+  options.Meters = {{0x20, HeatAddress}, {0x10, WaterAddress}};
+  options.ShortRate = 0.5;
+  options.Seed = 9;
+  TMeterSimulator sim(options, [] { return uint64_t{1000}; });
+  std::set<size_t> cuts;
+  for (int i = 0; i < 100; ++i) {
+    sim.Receive(Request(0xAA, AddressBytes("AAAAAAAAAAAAAA"), 0x901F, static_cast<uint8_t>(i)));
+    const TBytes out = sim.TakeOutput();
+    const std::vector<TAnswerRecord> records = sim.TakeAnswersSent();
+    ASSERT_EQ(records.size(), 2u);
+    ASSERT_EQ(Frames(out).size(), 2u);
+    for (size_t k = 0; k < 2; ++k) {
+      const TAnswerRecord& record = records[k];
+      EXPECT_EQ(Frames(out)[k], record.Frame);
+      EXPECT_EQ(record.Serial, i);
+      EXPECT_EQ(record.DI, 0x901F);
+      const TMeterModel& meter = sim.Meters()[record.MeterType == 0x20 ? 0 : 1];
+      EXPECT_EQ(record.Address, meter.Address());
+      const TBytes full = sim.BuildAnswer(meter, 0x901F, record.Serial);
+      const size_t cut = full.size() - record.Frame.size();
+      if (!record.Short) {
+        EXPECT_EQ(record.Frame, full);
+        continue;
+      }
+      cuts.insert(cut);
+      const std::span<const uint8_t> data = ViewFrame(record.Frame).Data;
+      const std::span<const uint8_t> fullData = ViewFrame(full).Data;
+      ASSERT_EQ(data.size() + cut, fullData.size());
+      EXPECT_TRUE(std::equal(data.begin(), data.end(), fullData.begin()));
+    }
+  }
+  EXPECT_EQ(cuts, (std::set<size_t>{1, 2, 3, 4}));
+  EXPECT_GT(sim.Stats().ShortAnswers, 60u);
+  EXPECT_LT(sim.Stats().ShortAnswers, 140u);
+}
+
+// Noise with start bytes: every other answer has a stray start whose length byte claims a
+// frame running past the end of the answer behind it.
+TEST_F(MeterSimulatorTest, NoiseWithStartBytesHoldsStrayStartsClaimingMoreThanFollows) {
+  TSimulatorOptions options;
+  options.NoiseRate = 1;
+  options.NoiseStartBytes = true;
+  options.PreambleBytes = 2;
+  options.Seed = 5;
+  TMeterSimulator sim = Make(options);
+  size_t stray = 0;
+  for (int i = 0; i < 100; ++i) {
+    sim.Receive(Request(0x20, HeatAddress, 0x901F, static_cast<uint8_t>(i)));
+    const TBytes out = sim.TakeOutput();
+    const std::vector<TAnswerRecord> records = sim.TakeAnswersSent();
+    ASSERT_EQ(records.size(), 1u);
+    const TBytes& frame = records[0].Frame;
+    ASSERT_GE(out.size(), frame.size() + 3);
+    ASSERT_TRUE(std::equal(frame.begin(), frame.end(), out.end() - static_cast<long>(frame.size())));
+    bool claimsPastTheEnd = false;
+    for (size_t p = 0; p + FrameLengthOffset < out.size() - frame.size(); ++p)
+      if (out[p] == FrameStart && p + FrameOverhead + out[p + FrameLengthOffset] > out.size()) claimsPastTheEnd = true;
+    stray += claimsPastTheEnd;
+  }
+  EXPECT_GT(stray, 30u);
+  EXPECT_LT(stray, 90u);
+}
+
 TEST_F(MeterSimulatorTest, SurvivesArbitraryBytes) {
   TMeterSimulator sim = Make();
   std::mt19937 random(7);

@@ -104,6 +104,12 @@ TProgramOptions ParseCommandLine(const std::vector<std::string>& arguments) {
       sim.NoiseRate = ParseRate(option, value());
     } else if (option == "--noise-bytes") {
       sim.MaxNoiseBytes = ParseNumber<uint32_t>(option, value(), 1, 255);
+    } else if (option == "--noise-start") {
+      sim.NoiseStartBytes = true;
+    } else if (option == "--short") {
+      sim.ShortRate = ParseRate(option, value());
+    } else if (option == "--short-bytes") {
+      sim.ShortBytes = ParseNumber<uint32_t>(option, value(), 1, 255);
     } else if (option == "--error") {
       sim.ErrorStatus = ParseErrorStatus(value());
     } else if (option == "--error-rate") {
@@ -154,6 +160,11 @@ Behaviour:
   --drop SHARE        leave this share (0 to 1) of answers out
   --noise SHARE       put noise bytes in front of this share of answers
   --noise-bytes N     at most N noise bytes each time (default 8)
+  --noise-start       noise may hold start (0x68) and end (0x16) bytes, and every other
+                      noise ends with a stray start whose length claims more than follows
+  --short SHARE       this share of answers lose bytes from the end of their values (length
+                      and checksum fit the shorter answer)
+  --short-bytes N     bytes a short answer loses (default 1 to 4 at random)
   --error MODE        error answers with status valve, battery, both or 0xNN
   --error-rate SHARE  share of answers that are error answers (default 1 with --error)
   --preamble N        N bytes 0xFE in front of every answer (default 0)

@@ -18,7 +18,7 @@ void OnSignal(int) { StopRequested = true; }
 
 void PrintStats(const cjt::meter::TSimulatorStats& stats) {
   std::cerr << "requests " << stats.Requests << ", answers " << stats.Answers << ", error answers "
-            << stats.ErrorAnswers << ", dropped " << stats.Dropped << ", unanswered " << stats.Unanswered
+            << stats.ErrorAnswers << ", short answers " << stats.ShortAnswers << ", dropped " << stats.Dropped << ", unanswered " << stats.Unanswered
             << ", checksum errors " << stats.ChecksumErrors << "\n";
 }
 

@@ -99,6 +99,12 @@ void TMeterSimulator::HandleFrame(std::span<const uint8_t> frame) {
 }
 
 std::vector<uint8_t> TMeterSimulator::BuildAnswer(const TMeterModel& meter, uint16_t di, uint8_t serial) const {
+  const std::vector<uint8_t> data = AnswerData(meter, di, serial);
+  if (data.empty()) return {};
+  return BuildFrame(meter.MeterType(), meter.Address(), ControlFromMeter | FunctionReadData, data);
+}
+
+std::vector<uint8_t> TMeterSimulator::AnswerData(const TMeterModel& meter, uint16_t di, uint8_t serial) const {
   const auto rows = FindRowsFor(di, meter.MeterType());
   if (rows.empty()) return {};
   const bool waterOrGas = FamilyOf(meter.MeterType()) != TMeterFamily::Heat;
@@ -120,7 +126,34 @@ std::vector<uint8_t> TMeterSimulator::BuildAnswer(const TMeterModel& meter, uint
     }
     if (row.HasUnitByte()) data.push_back(TMeterModel::UnitCodeOf(row.Name));
   }
-  return BuildFrame(meter.MeterType(), meter.Address(), ControlFromMeter | FunctionReadData, data);
+  return data;
+}
+
+// Drops bytes from the end of the values; the DI and the serial number stay.
+void TMeterSimulator::CutShort(std::vector<uint8_t>& data) {
+  constexpr size_t kept = 3;
+  const size_t cut = Options.ShortBytes > 0 ? Options.ShortBytes : 1 + Random() % 4;
+  data.resize(std::max(kept, data.size() - std::min(cut, data.size())));
+}
+
+// 1 to MaxNoiseBytes bytes. With start bytes allowed, every other noise ends with a stray
+// start byte, nine bytes and a length byte that claims a frame longer than the stray start
+// and all that follows it in the answer (bytesFollowing after the noise).
+std::vector<uint8_t> TMeterSimulator::Noise(size_t bytesFollowing) {
+  const auto noiseByte = [this] { return static_cast<uint8_t>(Random()); };
+  const uint32_t count = 1 + Random() % std::max<uint32_t>(Options.MaxNoiseBytes, 1);
+  std::vector<uint8_t> bytes;
+  while (bytes.size() < count) {
+    const uint8_t noise = noiseByte();
+    if (noise != FrameStart || Options.NoiseStartBytes) bytes.push_back(noise);
+  }
+  if (!Options.NoiseStartBytes || Random() % 2 != 0) return bytes;
+  bytes.push_back(FrameStart);
+  for (size_t i = 1; i < FrameLengthOffset; ++i) bytes.push_back(noiseByte());
+  // From the stray start, FrameLengthOffset + 1 + bytesFollowing bytes are there; the frame
+  // it claims has FrameOverhead + length.
+  bytes.push_back(static_cast<uint8_t>(std::min<size_t>(255, bytesFollowing + Random() % 32)));
+  return bytes;
 }
 
 void TMeterSimulator::Answer(const TMeterModel& meter, uint16_t di, uint8_t serial) {
@@ -128,26 +161,36 @@ void TMeterSimulator::Answer(const TMeterModel& meter, uint16_t di, uint8_t seri
     ++Counters.Dropped;
     return;
   }
-  std::vector<uint8_t> bytes;
-  if (Chance(Options.NoiseRate)) {
-    const uint32_t count = 1 + Random() % std::max<uint32_t>(Options.MaxNoiseBytes, 1);
-    while (bytes.size() < count) {
-      const uint8_t noise = static_cast<uint8_t>(Random());
-      if (noise != FrameStart) bytes.push_back(noise);
-    }
-  }
-  bytes.insert(bytes.end(), Options.PreambleBytes, PreambleByte);
-  std::vector<uint8_t> frame;
+  TAnswerRecord record{.DueMs = Clock() + Options.DelayMs, .ElapsedSeconds = ElapsedSeconds(),
+                       .Address = meter.Address(), .MeterType = meter.MeterType(), .DI = di, .Serial = serial, .Error = false, .Short = false, .Frame = {}};
+  uint8_t control = ControlFromMeter | FunctionReadData;
+  std::vector<uint8_t> data;
   if (Options.ErrorStatus != 0 && Chance(Options.ErrorRate)) {
-    const uint8_t data[] = {serial, Options.ErrorStatus, 0x00};
-    frame = BuildFrame(meter.MeterType(), meter.Address(), ControlFromMeter | ControlError | FunctionReadData, data);
+    data = {serial, Options.ErrorStatus, 0x00};
+    control |= ControlError;
+    record.Error = true;
     ++Counters.ErrorAnswers;
   } else {
-    frame = BuildAnswer(meter, di, serial);
+    data = AnswerData(meter, di, serial);
+    record.Short = Chance(Options.ShortRate);
+    if (record.Short) {
+      CutShort(data);
+      ++Counters.ShortAnswers;
+    }
     ++Counters.Answers;
   }
-  bytes.insert(bytes.end(), frame.begin(), frame.end());
-  Queue(Clock() + Options.DelayMs, std::move(bytes));
+  record.Frame = BuildFrame(meter.MeterType(), meter.Address(), control, data);
+  std::vector<uint8_t> bytes;
+  if (Chance(Options.NoiseRate)) bytes = Noise(Options.PreambleBytes + record.Frame.size());
+  bytes.insert(bytes.end(), Options.PreambleBytes, PreambleByte);
+  bytes.insert(bytes.end(), record.Frame.begin(), record.Frame.end());
+  Queue(record.DueMs, std::move(bytes));
+  Record(std::move(record));
+}
+
+void TMeterSimulator::Record(TAnswerRecord record) {
+  if (Records.size() >= MaxAnswerRecords) Records.erase(Records.begin(), Records.begin() + MaxAnswerRecords / 2);
+  Records.push_back(std::move(record));
 }
 
 void TMeterSimulator::Queue(uint64_t dueMs, std::vector<uint8_t> bytes) {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <random>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "cjt188/frame.h"
@@ -28,11 +29,16 @@ struct TSimulatorOptions {
   uint32_t DelayMs = 0;          // from request to answer
   double DropRate = 0;           // share of answers that are never sent
   double NoiseRate = 0;          // share of answers preceded by noise bytes
-  uint32_t MaxNoiseBytes = 8;    // 1 to this many noise bytes; never 0x68
+  uint32_t MaxNoiseBytes = 8;    // 1 to this many noise bytes; never 0x68 unless NoiseStartBytes
+  // Noise may hold any byte, start and end bytes too, and then often ends with a stray start
+  // byte whose length byte claims a frame longer than all that follows it in the answer.
+  bool NoiseStartBytes = false;
   uint8_t ErrorStatus = 0;       // status bits of error answers (0x02 valve, 0x04 battery)
   double ErrorRate = 0;          // share of answers that are error answers (when ErrorStatus)
   uint32_t PreambleBytes = 0;    // 0xFE bytes in front of every answer
   bool FullWaterStatus = false;  // water and gas 901F answers carry STATUS2 too
+  double ShortRate = 0;          // share of normal answers that lose bytes from their value data
+  uint32_t ShortBytes = 0;       // bytes a short answer loses (0: 1 to 4 at random)
   uint32_t Seed = 1;
   double StartDateTime = 45658.0;  // meter clocks at the start: 2025-01-01 00:00
 };
@@ -42,10 +48,24 @@ struct TSimulatorStats {
   uint64_t Requests = 0;  // valid read requests
   uint64_t Answers = 0;   // normal answers sent
   uint64_t ErrorAnswers = 0;
+  uint64_t ShortAnswers = 0;  // also counted in Answers
   uint64_t Dropped = 0;
   uint64_t Unanswered = 0;  // requests that addressed no meter or asked for no known data
   uint64_t ChecksumErrors = 0;
   uint64_t OtherFrames = 0;  // valid frames that are no read request
+};
+
+// An answer the meters sent (queued for the line): what a test compares the other side with.
+struct TAnswerRecord {
+  uint64_t DueMs = 0;           // when its bytes come out
+  double ElapsedSeconds = 0;    // the meter time its values belong to (see TMeterModel::ValueOf)
+  TAddressBytes Address{};
+  uint8_t MeterType = 0;
+  uint16_t DI = 0;
+  uint8_t Serial = 0;
+  bool Error = false;           // an error answer
+  bool Short = false;           // value data cut short, length and checksum fitting the cut
+  std::vector<uint8_t> Frame;   // the frame alone: no noise, no preamble
 };
 
 class TMeterSimulator {
@@ -64,6 +84,9 @@ class TMeterSimulator {
   std::vector<uint8_t> BuildAnswer(const TMeterModel& meter, uint16_t di, uint8_t serial) const;
 
   const TSimulatorStats& Stats() const { return Counters; }
+  // The answers sent, oldest first; the oldest go beyond MaxAnswerRecords.
+  const std::vector<TAnswerRecord>& AnswersSent() const { return Records; }
+  std::vector<TAnswerRecord> TakeAnswersSent() { return std::exchange(Records, {}); }
   const std::vector<TMeterModel>& Meters() const { return Models; }
   // True when a request with this meter type and address reaches the meter: the type is
   // the meter's or 0xAA; the address is the meter's, with 0xAA bytes matching any byte, or
@@ -72,6 +95,7 @@ class TMeterSimulator {
 
   // Bytes kept while a frame is incomplete; older bytes are dropped beyond this.
   static constexpr size_t MaxPendingInput = 1024;
+  static constexpr size_t MaxAnswerRecords = 65536;
 
  private:
   struct TPending {
@@ -82,6 +106,11 @@ class TMeterSimulator {
   void Scan();
   void HandleFrame(std::span<const uint8_t> frame);
   void Answer(const TMeterModel& meter, uint16_t di, uint8_t serial);
+  // The answer's data field: DI, serial number and the values; empty without rows for di.
+  std::vector<uint8_t> AnswerData(const TMeterModel& meter, uint16_t di, uint8_t serial) const;
+  void CutShort(std::vector<uint8_t>& data);
+  std::vector<uint8_t> Noise(size_t bytesFollowing);
+  void Record(TAnswerRecord record);
   void Queue(uint64_t dueMs, std::vector<uint8_t> bytes);
   bool Chance(double rate);
   double ElapsedSeconds() const;
@@ -94,6 +123,7 @@ class TMeterSimulator {
   std::deque<TPending> Output;
   std::mt19937 Random;
   TSimulatorStats Counters;
+  std::vector<TAnswerRecord> Records;
 };
 
 }  // namespace cjt::meter
