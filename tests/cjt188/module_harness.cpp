@@ -10,7 +10,8 @@ namespace cjt::test_support {
 
 namespace {
 
-std::vector<TPacket> SplitRows(const std::vector<std::pair<std::string, std::string>>& values, const std::string& text) {
+std::vector<TPacket> SplitRows(const std::vector<std::pair<std::string, std::string>>& values, const std::string& text,
+                               uint32_t dataSourceId, uint32_t connectionKey) {
   std::vector<TPacket> packets(1);
   for (const auto& value : values) {
     if (value.first == RowMarkerName) {
@@ -20,7 +21,11 @@ std::vector<TPacket> SplitRows(const std::vector<std::pair<std::string, std::str
     packets.back().Values.push_back(value);
   }
   if (packets.back().Values.empty()) packets.pop_back();
-  for (TPacket& packet : packets) packet.Text = text;
+  for (TPacket& packet : packets) {
+    packet.Text = text;
+    packet.DataSourceId = dataSourceId;
+    packet.ConnectionKey = connectionKey;
+  }
   return packets;
 }
 
@@ -81,10 +86,7 @@ ModuleHarness::ModuleHarness() {
   Module->HostFunctions.SendDataEx = &Corvane_SendDataEx;
   host::SetSendHandler([this](const host::TSentData& sent) {
     Sent.push_back(sent);
-    if (sent.Kind == DataKindSendBytes && Line) {
-      LineKey = sent.ConnectionKey;
-      Line->Receive(std::span(reinterpret_cast<const uint8_t*>(sent.Bytes.data()), sent.Bytes.size()));
-    }
+    if (sent.Kind == DataKindSendBytes) LineHears(sent);
     return SendResult;
   });
 }
@@ -92,6 +94,12 @@ ModuleHarness::ModuleHarness() {
 ModuleHarness::~ModuleHarness() {
   Module.reset();
   host::SetSendHandler(nullptr);
+}
+
+void ModuleHarness::LineHears(const host::TSentData& sent) {
+  if (!Line) return;
+  LineKey = sent.ConnectionKey;
+  Line->Receive(std::span(reinterpret_cast<const uint8_t*>(sent.Bytes.data()), sent.Bytes.size()));
 }
 
 void ModuleHarness::Start(const std::string& queryXml, const std::vector<std::string>& dataSources) {
@@ -123,7 +131,7 @@ std::vector<TPacket> ModuleHarness::Feed(const std::string& bytes, uint32_t conn
   std::string text;
   if (record.Input.Kind == DataKindTextBuffer && record.Input.Data != 0)
     text.assign(reinterpret_cast<const char*>(record.Input.Data), record.Input.Size);
-  std::vector<TPacket> packets = values.empty() ? std::vector<TPacket>{} : SplitRows(values, text);
+  std::vector<TPacket> packets = values.empty() ? std::vector<TPacket>{} : SplitRows(values, text, dataSourceId, connectionKey);
   if (!packets.empty()) {
     EXPECT_EQ(+record.Output.Count, packets.size());
   }
@@ -161,11 +169,15 @@ std::vector<std::string> ModuleHarness::RequestsSent() const {
   return frames;
 }
 
+std::vector<TPacket> PacketsOf(const host::TSentData& sent) {
+  if (sent.Kind != DataKindListIntf) return {};
+  return SplitRows(sent.Values, sent.PacketText, sent.DataSourceId, sent.ConnectionKey);
+}
+
 std::vector<TPacket> ModuleHarness::SentPackets() const {
   std::vector<TPacket> packets;
   for (const host::TSentData& sent : Sent) {
-    if (sent.Kind != DataKindListIntf) continue;
-    std::vector<TPacket> rows = SplitRows(sent.Values, sent.PacketText);
+    std::vector<TPacket> rows = PacketsOf(sent);
     packets.insert(packets.end(), rows.begin(), rows.end());
   }
   return packets;

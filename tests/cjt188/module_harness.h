@@ -25,11 +25,17 @@ namespace cjt::test_support {
 struct TPacket {
   std::vector<std::pair<std::string, std::string>> Values;
   std::string Text;
+  // Where it came from: the data source and connection of the call or send.
+  uint32_t DataSourceId = 0;
+  uint32_t ConnectionKey = 0;
   // The n-th value of that name, or nothing.
   std::optional<std::string> Value(const std::string& name, size_t n = 0) const;
   size_t CountOf(const std::string& name) const;
   std::vector<std::string> Names() const;
 };
+
+// The packets of one delivery through the host's send function (none for other kinds).
+std::vector<TPacket> PacketsOf(const host::TSentData& sent);
 
 // A ProcessData record of received data (mode 0x02) from a connection of a data source.
 TPluginCallRecord DataRecord(uint32_t dataSourceId, uint32_t connectionKey, const std::string& sourceName);
@@ -59,6 +65,9 @@ class ModuleHarness : public testing::Test {
                        const std::string& sourceName = "TCP:10.0.0.1:5000");
   // Runs the clock in 10 ms steps: timers fire, the meters' answers are fed back.
   void Run(uint64_t ms);
+  // Bytes the module sent to a line (a request, a preamble); by default the meters on the
+  // line hear them.
+  virtual void LineHears(const host::TSentData& sent);
   std::string Log();
   // The bytes of the request frames sent (preambles left out).
   std::vector<std::string> RequestsSent() const;

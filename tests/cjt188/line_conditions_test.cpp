@@ -1,0 +1,257 @@
+// The module on misbehaving lines: many meters on a serial line and on converter
+// connections that come and go, requests of every method, and a line that echoes, adds
+// noise, splits and joins blocks, holds answers up past the time-out, drops them, cuts them
+// short or has meters answer with errors, all drawn from a seed. The oracle (line_oracle.h)
+// judges every packet the host got against what the line did.
+//
+// A fixed set of seeds runs in every build. A long run:
+//   CJT_LINE_SEED=1234 CJT_LINE_MINUTES=30 ./data_path_tests --gtest_filter=LineConditions.LongRun
+// runs worlds of seeds 1234, 1235, ... (CJT_LINE_WORLD_SECONDS simulated seconds each,
+// default 120) until the minutes have passed.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <deque>
+#include <iostream>
+#include <random>
+
+#include "cjt188/cjt188_parser_client.h"
+#include "cjt188/serial_port_dm.h"
+#include "plugin/call_context.h"
+#include "tests/cjt188/line_conditions.h"
+#include "tests/cjt188/line_oracle.h"
+#include "tests/cjt188/line_world.h"
+#include "tests/cjt188/module_harness.h"
+
+namespace cjt::test_support {
+namespace {
+
+// What one client may hold at any time: a group's values, and the bytes of a few answers
+// with the noise around them.
+constexpr int32_t MaxHeldValues = 200;
+constexpr int32_t MaxBufferedBytes = 4096;
+constexpr uint32_t EventPerMille = 3;
+constexpr uint32_t ReconnectKeyStep = 100;
+
+class TWorldRun : public ModuleHarness {
+ public:
+  explicit TWorldRun(uint32_t seed) : World(PlanWorld(seed)), Random(seed ^ 0x5EED) {}
+  void TestBody() override {}
+
+  // Runs the world for ms of simulated time and judges every link.
+  TVerdict Run(uint64_t ms);
+  const TWorldPlan& Plan() const { return World; }
+
+ private:
+  struct TLiveLine {
+    const TWorldLine* Plan;
+    std::unique_ptr<TLineConditions> Line;
+    TLinkLog* Link = nullptr;
+    bool Down = false;
+    uint64_t UpAtMs = 0;
+    uint8_t OtherMasterSerial = 0;
+  };
+
+  void LineHears(const host::TSentData& sent) override;
+  void OpenLink(TLiveLine& line, uint32_t key);
+  void Step();
+  void StepLine(TLiveLine& line, uint64_t now);
+  void MaybeBreak(TLiveLine& line, uint64_t now);
+  void MaybeAskAsOtherMaster(TLiveLine& line);
+  void FireEvent();
+  void CollectSentPackets();
+  void CheckHeldMemory();
+  TLinkLog* LinkOf(uint32_t dataSourceId, uint32_t connectionKey);
+
+  TWorldPlan World;
+  std::mt19937 Random;
+  std::deque<TLinkLog> Links;  // stable addresses
+  std::vector<TLiveLine> Lines;
+  std::vector<std::string> MemoryViolations;
+};
+
+void TWorldRun::OpenLink(TLiveLine& line, uint32_t key) {
+  TLinkLog& link = Links.emplace_back();
+  link.DataSourceId = line.Plan->DataSourceId;
+  link.ConnectionKey = key;
+  link.MeterSeed = line.Plan->Meters.Seed;
+  link.OpenedMs = platform::TickCount64();
+  line.Link = &link;
+  line.Down = false;
+  if (line.Plan->EventDriven) ConnectionEvent(ConnectionOpened, key, link.DataSourceId, line.Plan->SourceName);
+}
+
+TLinkLog* TWorldRun::LinkOf(uint32_t dataSourceId, uint32_t connectionKey) {
+  for (TLinkLog& link : Links)
+    if (link.DataSourceId == dataSourceId && (dataSourceId == 1 || link.ConnectionKey == connectionKey)) return &link;
+  return nullptr;
+}
+
+// The module's bytes reach the meters of the line of their connection; its read requests
+// are logged as attempts. A lost connection carries nothing.
+void TWorldRun::LineHears(const host::TSentData& sent) {
+  for (TLiveLine& line : Lines) {
+    if (line.Down || line.Plan->DataSourceId != sent.DataSourceId ||
+        (line.Plan->EventDriven && line.Link->ConnectionKey != sent.ConnectionKey))
+      continue;
+    const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(sent.Bytes.data()), sent.Bytes.size());
+    if (bytes.size() == RequestFrameLength && CheckFrame(bytes) == TFrameCheck::Valid) {
+      const TFrameView frame = ViewFrame(bytes);
+      line.Link->Attempts.push_back({platform::TickCount64(), frame.MeterType, frame.Address,
+                                     static_cast<uint16_t>(frame.Data[0] << 8 | frame.Data[1]), frame.Data[2]});
+    }
+    line.Line->Hear(bytes);
+  }
+}
+
+void TWorldRun::MaybeBreak(TLiveLine& line, uint64_t now) {
+  if (!line.Plan->EventDriven) return;
+  if (line.Down) {
+    if (now >= line.UpAtMs) OpenLink(line, line.Link->ConnectionKey + ReconnectKeyStep);
+    return;
+  }
+  if (Random() % 1000 >= line.Plan->BreakPerMille) return;
+  line.Line->Break(*line.Link);
+  line.Down = true;
+  line.UpAtMs = now + 300 + Random() % 1700;
+  ConnectionEvent(ConnectionClosed, line.Link->ConnectionKey, line.Link->DataSourceId, line.Plan->SourceName);
+}
+
+void TWorldRun::MaybeAskAsOtherMaster(TLiveLine& line) {
+  if (Random() % 1000 >= World.OtherMasterPerMille) return;
+  std::vector<const meter::TMeterSetup*> listened;
+  for (const meter::TMeterSetup& meter : line.Plan->Meters.Meters)
+    for (const TWorldMeter& known : World.Meters)
+      if (known.ListenOnly && known.Address == meter.Address) listened.push_back(&meter);
+  if (listened.empty()) return;
+  const meter::TMeterSetup& meter = *listened[Random() % listened.size()];
+  line.Line->OtherMasterAsks(meter.MeterType, meter.Address, 0x901F, ++line.OtherMasterSerial, *line.Link);
+}
+
+void TWorldRun::StepLine(TLiveLine& line, uint64_t now) {
+  MaybeBreak(line, now);
+  if (line.Down) return;
+  MaybeAskAsOtherMaster(line);
+  const std::string block = line.Line->Deliver(now, *line.Link);
+  if (block.empty()) return;
+  std::vector<TPacket> packets = Feed(block, line.Link->ConnectionKey, line.Link->DataSourceId, line.Plan->SourceName);
+  if (!packets.empty()) line.Link->Deliveries.push_back({now, std::move(packets)});
+}
+
+void TWorldRun::FireEvent() {
+  TkroParamsList params;
+  params.Add("EVENT-TYPE", TVariant(WorldEventId));
+  TPluginCallRecord record{};
+  record.Size = CallRecordSize;
+  record.Params = reinterpret_cast<uintptr_t>(&params);
+  TCallContext context(record);
+  Module->ExecuteCommand("EVENT", record);
+}
+
+void TWorldRun::CollectSentPackets() {
+  for (const host::TSentData& sent : Sent) {
+    std::vector<TPacket> packets = PacketsOf(sent);
+    if (packets.empty()) continue;
+    TLinkLog* link = LinkOf(sent.DataSourceId, sent.ConnectionKey);
+    if (link == nullptr) {
+      MemoryViolations.push_back("a packet for connection " + std::to_string(sent.DataSourceId) + "/" +
+                                 std::to_string(sent.ConnectionKey) + ", which never was");
+      continue;
+    }
+    link->Deliveries.push_back({platform::TickCount64(), std::move(packets)});
+  }
+  Sent.clear();
+  Received.clear();
+}
+
+void TWorldRun::CheckHeldMemory() {
+  for (int32_t source : {1, 2}) {
+    TReadLocked<TGuardedHolder<TPtrUIntObjectHash<TCustomParserScheduledClient>>> clients(Port(source).Clients);
+    clients->ForEach([&](uintptr_t key, TCustomParserScheduledClient& client) {
+      const auto* cjt = dynamic_cast<TCjt188ParserClient*>(&client);
+      if (cjt == nullptr) return;
+      const int32_t held = cjt->Results.Count();
+      const int32_t buffered = cjt->Buffer->DataSize();
+      if (held > MaxHeldValues || buffered > MaxBufferedBytes)
+        MemoryViolations.push_back("client " + std::to_string(source) + "/" + std::to_string(key) + " holds " +
+                                   std::to_string(held) + " values and " + std::to_string(buffered) + " bytes");
+    });
+  }
+}
+
+void TWorldRun::Step() {
+  Clock.Advance(10);
+  Pump.Run();
+  const uint64_t now = platform::TickCount64();
+  if (Random() % 1000 < EventPerMille) FireEvent();
+  for (TLiveLine& line : Lines) StepLine(line, now);
+  CollectSentPackets();
+  if (now % 100 == 0) CheckHeldMemory();
+}
+
+TVerdict TWorldRun::Run(uint64_t ms) {
+  Start(World.QueryXml(), World.DataSources());
+  uint32_t key = 11;
+  for (const TWorldLine& plan : World.Lines) {
+    TLiveLine& line = Lines.emplace_back();
+    line.Plan = &plan;
+    line.Line = std::make_unique<TLineConditions>(plan.Meters, plan.Behaviour, plan.Meters.Seed);
+    OpenLink(line, plan.EventDriven ? key++ : 0);
+  }
+  for (uint64_t t = 0; t < ms; t += 10) Step();
+  TVerdict verdict;
+  for (const TLinkLog& link : Links) verdict.Add(JudgeLink(World, link, platform::TickCount64()));
+  for (const std::string& violation : MemoryViolations) verdict.Violations.push_back(violation);
+  return verdict;
+}
+
+// Runs one world; on violations, prints the seed, the world and the first violations.
+TVerdict RunWorld(uint32_t seed, uint64_t ms) {
+  TWorldRun run(seed);
+  TVerdict verdict = run.Run(ms);
+  if (!verdict.Violations.empty()) {
+    std::string text = "seed " + std::to_string(seed) + ", " + std::to_string(ms / 1000) + " s: " + verdict.Summary() +
+                       "\n" + run.Plan().Describe();
+    for (size_t i = 0; i < std::min<size_t>(verdict.Violations.size(), 12); ++i) text += "  " + verdict.Violations[i] + "\n";
+    ADD_FAILURE() << text << "Again: CJT_LINE_SEED=" << seed << " CJT_LINE_MINUTES=0 CJT_LINE_WORLD_SECONDS=" << ms / 1000
+                  << " ./data_path_tests --gtest_filter=LineConditions.LongRun";
+  }
+  return verdict;
+}
+
+uint64_t EnvironmentNumber(const char* name, uint64_t fallback) {
+  const char* text = std::getenv(name);
+  return text != nullptr && *text != 0 ? std::strtoull(text, nullptr, 10) : fallback;
+}
+
+class LineConditions : public testing::TestWithParam<uint32_t> {};
+
+TEST_P(LineConditions, EveryReadingReachesTheHostOnceAndUnmixed) {
+  const TVerdict verdict = RunWorld(GetParam(), 60000);
+  EXPECT_GT(verdict.AnswersRequired, 0u);
+  std::cout << "seed " << GetParam() << ": " << verdict.Summary() << "\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, LineConditions, testing::Values(1u, 2u, 3u, 4u));
+
+// Worlds one after another from CJT_LINE_SEED until CJT_LINE_MINUTES of wall time passed
+// (at least one world); skipped without CJT_LINE_SEED.
+TEST(LineConditionsLong, LongRun) {
+  if (std::getenv("CJT_LINE_SEED") == nullptr) GTEST_SKIP() << "set CJT_LINE_SEED (and CJT_LINE_MINUTES) to run";
+  const auto seed = static_cast<uint32_t>(EnvironmentNumber("CJT_LINE_SEED", 1));
+  const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(EnvironmentNumber("CJT_LINE_MINUTES", 0));
+  const uint64_t worldMs = 1000 * EnvironmentNumber("CJT_LINE_WORLD_SECONDS", 120);
+  TVerdict total;
+  uint32_t worlds = 0;
+  do {
+    const TVerdict verdict = RunWorld(seed + worlds, worldMs);
+    std::cout << "seed " << seed + worlds << ": " << verdict.Summary() << std::endl;
+    total.Add(verdict);
+    ++worlds;
+  } while (std::chrono::steady_clock::now() < until);
+  std::cout << worlds << " worlds from seed " << seed << ": " << total.Summary() << "\n";
+}
+
+}  // namespace
+}  // namespace cjt::test_support
