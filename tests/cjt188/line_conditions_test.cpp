@@ -7,7 +7,9 @@
 // A fixed set of seeds runs in every build. A long run:
 //   CJT_LINE_SEED=1234 CJT_LINE_MINUTES=30 ./data_path_tests --gtest_filter=LineConditions.LongRun
 // runs worlds of seeds 1234, 1235, ... (CJT_LINE_WORLD_SECONDS simulated seconds each,
-// default 120) until the minutes have passed.
+// default 120) until the minutes have passed; CJT_LINE_TRACE=1 prints the timeline of every
+// link with violations, and CJT_LINE_CALM=echo,short,... leaves conditions out (see
+// PlanWorld) to tell which one a fault needs.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,6 +17,7 @@
 #include <deque>
 #include <iostream>
 #include <random>
+#include <set>
 
 #include "cjt188/cjt188_parser_client.h"
 #include "cjt188/serial_port_dm.h"
@@ -36,7 +39,7 @@ constexpr uint32_t ReconnectKeyStep = 100;
 
 class TWorldRun : public ModuleHarness {
  public:
-  explicit TWorldRun(uint32_t seed) : World(PlanWorld(seed)), Random(seed ^ 0x5EED) {}
+  TWorldRun(uint32_t seed, const std::set<std::string>& calm) : World(PlanWorld(seed, calm)), Random(seed ^ 0x5EED) {}
   void TestBody() override {}
 
   // Runs the world for ms of simulated time and judges every link.
@@ -53,7 +56,7 @@ class TWorldRun : public ModuleHarness {
     uint8_t OtherMasterSerial = 0;
   };
 
-  void LineHears(const host::TSentData& sent) override;
+  int32_t LineHears(const host::TSentData& sent) override;
   void OpenLink(TLiveLine& line, uint32_t key);
   void Step();
   void StepLine(TLiveLine& line, uint64_t now);
@@ -89,8 +92,8 @@ TLinkLog* TWorldRun::LinkOf(uint32_t dataSourceId, uint32_t connectionKey) {
 }
 
 // The module's bytes reach the meters of the line of their connection; its read requests
-// are logged as attempts. A lost connection carries nothing.
-void TWorldRun::LineHears(const host::TSentData& sent) {
+// are logged as attempts. Bytes for a lost connection cannot be sent.
+int32_t TWorldRun::LineHears(const host::TSentData& sent) {
   for (TLiveLine& line : Lines) {
     if (line.Down || line.Plan->DataSourceId != sent.DataSourceId ||
         (line.Plan->EventDriven && line.Link->ConnectionKey != sent.ConnectionKey))
@@ -102,7 +105,9 @@ void TWorldRun::LineHears(const host::TSentData& sent) {
                                      static_cast<uint16_t>(frame.Data[0] << 8 | frame.Data[1]), frame.Data[2]});
     }
     line.Line->Hear(bytes);
+    return SendResult;
   }
+  return PortFailure;
 }
 
 void TWorldRun::MaybeBreak(TLiveLine& line, uint64_t now) {
@@ -201,14 +206,31 @@ TVerdict TWorldRun::Run(uint64_t ms) {
   }
   for (uint64_t t = 0; t < ms; t += 10) Step();
   TVerdict verdict;
-  for (const TLinkLog& link : Links) verdict.Add(JudgeLink(World, link, platform::TickCount64()));
+  for (const TLinkLog& link : Links) {
+    const TVerdict judged = JudgeLink(World, link, platform::TickCount64());
+    if (!judged.Violations.empty() && std::getenv("CJT_LINE_TRACE") != nullptr)
+      std::cout << "link " << link.DataSourceId << "/" << link.ConnectionKey << ":\n" << Timeline(link);
+    verdict.Add(judged);
+  }
   for (const std::string& violation : MemoryViolations) verdict.Violations.push_back(violation);
   return verdict;
 }
 
+// The conditions CJT_LINE_CALM (names separated by commas) leaves out.
+std::set<std::string> CalmConditions() {
+  std::set<std::string> calm;
+  const char* text = std::getenv("CJT_LINE_CALM");
+  for (std::string rest = text != nullptr ? text : ""; !rest.empty();) {
+    const size_t comma = rest.find(',');
+    calm.insert(rest.substr(0, comma));
+    rest = comma == std::string::npos ? "" : rest.substr(comma + 1);
+  }
+  return calm;
+}
+
 // Runs one world; on violations, prints the seed, the world and the first violations.
 TVerdict RunWorld(uint32_t seed, uint64_t ms) {
-  TWorldRun run(seed);
+  TWorldRun run(seed, CalmConditions());
   TVerdict verdict = run.Run(ms);
   if (!verdict.Violations.empty()) {
     std::string text = "seed " + std::to_string(seed) + ", " + std::to_string(ms / 1000) + " s: " + verdict.Summary() +

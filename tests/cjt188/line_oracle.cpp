@@ -52,7 +52,8 @@ class TLinkJudge {
 
   TVerdict Judge() {
     FindOverlaps();
-    for (const TAttempt& attempt : Link.Attempts) Outcomes.push_back(JudgeAttempt(attempt));
+    for (size_t k = 0; k < Link.Attempts.size(); ++k)
+      Outcomes.push_back(JudgeAttempt(Link.Attempts[k], k + 1 < Link.Attempts.size() ? Link.Attempts[k + 1].SentMs : EndMs));
     JudgeListenOnlyAnswers();
     for (const TDelivery& delivery : Link.Deliveries) JudgeDelivery(delivery);
     CheckRequiredAnswers();
@@ -116,7 +117,18 @@ class TLinkJudge {
                        [&](const TWorldMeter& m) { return m.ListenOnly && m.Address == address; });
   }
 
-  TOutcome JudgeAttempt(const TAttempt& attempt) {
+  // An answered request stays the module's current one until it sends the next: more
+  // answers of the meter to it may reach the host too.
+  void AllowRepeats(const TAttempt& attempt, uint64_t from, uint64_t until) {
+    for (size_t i = 0; i < Link.Arrivals.size(); ++i) {
+      const TArrival& a = Link.Arrivals[i];
+      if (a.Complete && a.LastFedMs >= from && a.LastFedMs <= until && a.Answer.Address == attempt.Address &&
+          a.Answer.DI == attempt.DI && !a.Answer.Error)
+        Arrivals[i].Allowed = true;
+    }
+  }
+
+  TOutcome JudgeAttempt(const TAttempt& attempt, uint64_t nextSentMs) {
     const uint64_t timeout = attempt.SentMs + static_cast<uint64_t>(Plan.TimeoutMs);
     const bool open = timeout + EdgeMs >= std::min(EndMs, Link.ClosedMs);
     std::optional<size_t> answer;
@@ -138,10 +150,12 @@ class TLinkJudge {
     const bool clear = !open && !ownError && !OtherMasterWithin(attempt.SentMs, awaitedUntil);
     if (answer && clear && !Link.Arrivals[*answer].Answer.Short && !Arrivals[*answer].Overlapped &&
         Link.Arrivals[*answer].LastFedMs + EdgeMs < timeout) {
-      Arrivals[*answer].Required = Arrivals[*answer].Allowed = true;
+      Arrivals[*answer].Required = true;
+      AllowRepeats(attempt, awaitedUntil, nextSentMs);
       AwaitedWindows.emplace_back(attempt.SentMs, awaitedUntil);
       return TOutcome::Answered;
     }
+    if (answer) AllowRepeats(attempt, Link.Arrivals[*answer].LastFedMs, std::max(nextSentMs, timeout + EdgeMs));
     for (size_t i : candidates) Arrivals[i].Allowed = true;
     AwaitedWindows.emplace_back(attempt.SentMs, timeout + EdgeMs);
     return !answer && clear ? TOutcome::Unanswered : TOutcome::Open;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <random>
+#include <map>
 #include <set>
 
 #include "tests/cjt188/module_harness.h"
@@ -74,8 +75,7 @@ std::string DrawMethod(TDraw& draw, bool exportFailed) {
 
 // One to two meters of one type (or of any type, asked with type 0xAA); one or two
 // functions, one when failures are exported so that each meter's failure is one packet.
-TWorldRequest DrawRequest(TDraw& draw, const std::vector<TWorldMeter>& meters, size_t enabledMeters,
-                          std::set<std::pair<size_t, uint16_t>>& failureItems) {
+TWorldRequest DrawRequest(TDraw& draw, const std::vector<TWorldMeter>& meters, size_t enabledMeters) {
   TWorldRequest request;
   request.ExportFailed = draw.Percent(40);
   request.Method = DrawMethod(draw, request.ExportFailed);
@@ -88,13 +88,20 @@ TWorldRequest DrawRequest(TDraw& draw, const std::vector<TWorldMeter>& meters, s
   request.Functions = {draw.Percent(60) ? uint16_t{0x901F} : uint16_t{0x911F}};
   if (!request.ExportFailed && draw.Percent(50))
     request.Functions = draw.Percent(50) ? std::vector<uint16_t>{0x901F, 0x911F} : std::vector<uint16_t>{0x911F, 0x901F};
-  if (request.ExportFailed) {
-    // Each failing meter and function belongs to one configured request.
-    for (size_t meter : request.Meters)
-      if (!failureItems.insert({meter, request.Functions[0]}).second) request.ExportFailed = false;
-  }
   request.AnyType = anyType;
   return request;
+}
+
+// A meter and function whose failures are exported is asked by that configured request
+// alone: its requests on the line are then that request's attempts.
+void KeepFailingItemsApart(std::vector<TWorldRequest>& requests) {
+  std::map<std::pair<size_t, uint16_t>, int> users;
+  for (const TWorldRequest& request : requests)
+    for (size_t meter : request.Meters)
+      for (uint16_t di : request.Functions) ++users[{meter, di}];
+  for (TWorldRequest& request : requests)
+    for (size_t meter : request.Meters)
+      if (users[{meter, request.Functions[0]}] > 1) request.ExportFailed = false;
 }
 
 TWorldLine DrawLine(TDraw& draw, size_t index, const std::vector<TWorldMeter>& meters) {
@@ -124,9 +131,29 @@ TWorldLine DrawLine(TDraw& draw, size_t index, const std::vector<TWorldMeter>& m
   return line;
 }
 
+// Switches conditions off after the world is drawn, so that the rest stays as it was.
+void Calm(TWorldLine& line, const std::set<std::string>& calm) {
+  if (calm.contains("echo")) line.Meters.Echo = false;
+  if (calm.contains("short")) line.Meters.ShortRate = 0;
+  if (calm.contains("stray")) line.Meters.NoiseStartBytes = false;
+  if (calm.contains("errors")) line.Meters.ErrorRate = 0;
+  if (calm.contains("late")) line.Behaviour.LatePercent = 0;
+  if (calm.contains("breaks")) line.BreakPerMille = 0;
+}
+
+// One meter and one function per request, every one polled.
+void Ungroup(std::vector<TWorldRequest>& requests) {
+  for (TWorldRequest& request : requests) {
+    if (!request.Enabled) continue;
+    request.Meters.resize(1);
+    request.Functions.resize(1);
+    request.Method = "<MethodPoll>1</MethodPoll><PollInterval>2</PollInterval><PollUnits>S</PollUnits>";
+  }
+}
+
 }  // namespace
 
-TWorldPlan PlanWorld(uint32_t seed) {
+TWorldPlan PlanWorld(uint32_t seed, const std::set<std::string>& calm) {
   TDraw draw(seed);
   TWorldPlan plan;
   plan.Seed = seed;
@@ -135,16 +162,20 @@ TWorldPlan PlanWorld(uint32_t seed) {
   plan.Meters = DrawMeters(draw);
   const size_t enabledMeters = static_cast<size_t>(
       std::count_if(plan.Meters.begin(), plan.Meters.end(), [](const TWorldMeter& m) { return !m.ListenOnly; }));
-  std::set<std::pair<size_t, uint16_t>> failureItems;
   const size_t requests = draw.Between(4, 6);
-  while (plan.Requests.size() < requests) plan.Requests.push_back(DrawRequest(draw, plan.Meters, enabledMeters, failureItems));
+  while (plan.Requests.size() < requests) plan.Requests.push_back(DrawRequest(draw, plan.Meters, enabledMeters));
+  if (calm.contains("groups")) Ungroup(plan.Requests);
+  KeepFailingItemsApart(plan.Requests);
   TWorldRequest listening;
   listening.Enabled = false;
   for (size_t i = enabledMeters; i < plan.Meters.size(); ++i) listening.Meters.push_back(i);
   listening.Functions = draw.Percent(50) ? std::vector<uint16_t>{0x901F} : std::vector<uint16_t>{0x901F, 0x911F};
   listening.Method = "";
   plan.Requests.push_back(listening);
-  for (size_t i = 0; i < LineCount; ++i) plan.Lines.push_back(DrawLine(draw, i, plan.Meters));
+  for (size_t i = 0; i < LineCount; ++i) {
+    plan.Lines.push_back(DrawLine(draw, i, plan.Meters));
+    Calm(plan.Lines.back(), calm);
+  }
   return plan;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "tests/cjt188/module_harness.h"
@@ -47,5 +48,8 @@ struct TLinkLog {
   std::vector<uint64_t> OtherMasterMs;  // when another master asked a meter
   std::vector<TDelivery> Deliveries;
 };
+
+// The link's requests, answers, packets and events in time order, a line each.
+std::string Timeline(const TLinkLog& link);
 
 }  // namespace cjt::test_support

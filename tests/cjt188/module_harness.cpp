@@ -86,8 +86,7 @@ ModuleHarness::ModuleHarness() {
   Module->HostFunctions.SendDataEx = &Corvane_SendDataEx;
   host::SetSendHandler([this](const host::TSentData& sent) {
     Sent.push_back(sent);
-    if (sent.Kind == DataKindSendBytes) LineHears(sent);
-    return SendResult;
+    return sent.Kind == DataKindSendBytes ? LineHears(sent) : SendResult;
   });
 }
 
@@ -96,10 +95,11 @@ ModuleHarness::~ModuleHarness() {
   host::SetSendHandler(nullptr);
 }
 
-void ModuleHarness::LineHears(const host::TSentData& sent) {
-  if (!Line) return;
+int32_t ModuleHarness::LineHears(const host::TSentData& sent) {
+  if (!Line) return SendResult;
   LineKey = sent.ConnectionKey;
   Line->Receive(std::span(reinterpret_cast<const uint8_t*>(sent.Bytes.data()), sent.Bytes.size()));
+  return SendResult;
 }
 
 void ModuleHarness::Start(const std::string& queryXml, const std::vector<std::string>& dataSources) {

@@ -66,8 +66,8 @@ class ModuleHarness : public testing::Test {
   // Runs the clock in 10 ms steps: timers fire, the meters' answers are fed back.
   void Run(uint64_t ms);
   // Bytes the module sent to a line (a request, a preamble); by default the meters on the
-  // line hear them.
-  virtual void LineHears(const host::TSentData& sent);
+  // line hear them. The host's send result.
+  virtual int32_t LineHears(const host::TSentData& sent);
   std::string Log();
   // The bytes of the request frames sent (preambles left out).
   std::vector<std::string> RequestsSent() const;
