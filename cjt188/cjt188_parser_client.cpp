@@ -1,5 +1,7 @@
 #include "cjt188/cjt188_parser_client.h"
 
+#include <algorithm>
+
 #include "cjt188/data_module.h"
 #include "cjt188/serial_port_dm.h"
 #include "plugin/data_delivery.h"
@@ -16,13 +18,24 @@ TCjt188ParserClient::TCjt188ParserClient(TSerialPortDM& dataSource, const TPlugi
   Queue->OnError = [this](TQueueController&, const std::string&, const std::exception& error, const std::string& text) {
     OnQueueError(error, text);
   };
+  Queue->OnGivenUp = [this](TQueueController&, TBasicRequestItem& item) { OnRequestGivenUp(item); };
 }
 
 void TCjt188ParserClient::SetActive(bool value) {
   TCustomParserScheduledClient::SetActive(value);
   if (value) return;
   FinishRequest(TQueueController::dcDeactivated);
+  DeliverHeld();
   Serial = 0;
+}
+
+void TCjt188ParserClient::LoadRequests() {
+  {
+    TClientLock lock(*this);
+    DeliverHeld();
+    Matched = nullptr;
+  }
+  TCustomParserScheduledClient::LoadRequests();
 }
 
 std::unique_ptr<TBasicRequestItem> TCjt188ParserClient::CreateRequestItem() { return std::make_unique<TRequestItem>(); }
@@ -47,7 +60,11 @@ bool TCjt188ParserClient::IsLastOfGroup(const TBasicRequestItem& item) {
 
 void TCjt188ParserClient::AddHeaderItems(const TRequestItem& item, const std::vector<uint8_t>* packet,
                                          const std::string& address) {
-  if (Results.Count() > 0) return;
+  if (Results.Count() == 0) FillHeader(Results, item, packet, address);
+}
+
+void TCjt188ParserClient::FillHeader(TParsedDataList& list, const TRequestItem& item,
+                                     const std::vector<uint8_t>* packet, const std::string& address) const {
   TGenericValues values;
   if (packet != nullptr) values.FullPacket = values.DataPacket = std::string(packet->begin(), packet->end());
   values.DataSourceId = DataSource.Id;
@@ -55,10 +72,10 @@ void TCjt188ParserClient::AddHeaderItems(const TRequestItem& item, const std::ve
   values.DataSourceFullName = DataSource.ConfiguredInfo;
   values.ClientId = static_cast<int32_t>(ConnectionKey);
   values.ClientName = SourcePrefix;
-  FillGenericValues(Results, values);
-  Results.Add("DEVICE_ID", TVariant(address));
-  Results.Add("DATA_TYPE_ID_STR", TVariant(item.Params.Function));
-  Results.Add("DATA_TYPE_ID", TVariant(static_cast<uint32_t>(item.Params.DI)));
+  FillGenericValues(list, values);
+  list.Add("DEVICE_ID", TVariant(address));
+  list.Add("DATA_TYPE_ID_STR", TVariant(item.Params.Function));
+  list.Add("DATA_TYPE_ID", TVariant(static_cast<uint32_t>(item.Params.DI)));
 }
 
 std::string TCjt188ParserClient::DescribeRequest(const TBasicRequestItem* item) {
@@ -69,20 +86,7 @@ std::string TCjt188ParserClient::DescribeRequest(const TBasicRequestItem* item) 
 
 void TCjt188ParserClient::OnRequestTimeout(TBasicRequestItem& item, bool& retry) {
   const auto* request = dynamic_cast<const TRequestItem*>(&item);
-  const bool last = IsLastOfGroup(item);
-  if (!retry && last && request != nullptr && request->Params.ExportFailed) {
-    AddHeaderItems(*request, nullptr, request->Params.AddressText);
-    Results.Add("STATUS1", TVariant(DataSinceRequest ? StatusGarbled : StatusNoAnswer));
-  }
-  if (!retry && last && Results.Count() > 0) {
-    try {
-      SendValues(DataSource.Plugin, static_cast<uint32_t>(DataSourceId), static_cast<uint32_t>(ConnectionKey), Results);
-    } catch (...) {
-      Results.Clear();
-      throw;
-    }
-    Results.Clear();
-  }
+  if (!retry && request != nullptr) EndUnanswered(*request, DataSinceRequest ? StatusGarbled : StatusNoAnswer);
   std::string line = DescribeRequest(&item);
   if (!item.Name.empty()) line += ". " + item.Name;
   const std::string timeoutText = Text(TTextId::RequestTimeout);
@@ -90,6 +94,58 @@ void TCjt188ParserClient::OnRequestTimeout(TBasicRequestItem& item, bool& retry)
   Log(LogLevelWarning, line);
   WakeSent = false;
   FinishRequest(TQueueController::dcTimedOut);
+}
+
+void TCjt188ParserClient::OnRequestGivenUp(TBasicRequestItem& item) {
+  if (const auto* request = dynamic_cast<const TRequestItem*>(&item)) EndUnanswered(*request, StatusNoAnswer);
+}
+
+void TCjt188ParserClient::EndUnanswered(const TRequestItem& item, uint8_t status) {
+  if (!IsLastOfGroup(item)) return;
+  if (!HoldsGroupOf(item, nullptr)) {
+    if (item.Params.ExportFailed) SendFailureAlone(item, status);
+    return;
+  }
+  if (item.Params.ExportFailed) Results.Add("STATUS1", TVariant(status));
+  DeliverHeld();
+}
+
+void TCjt188ParserClient::SendFailureAlone(const TRequestItem& item, uint8_t status) {
+  TParsedDataList packet;
+  FillHeader(packet, item, nullptr, item.Params.AddressText);
+  packet.Add("STATUS1", TVariant(status));
+  SendValues(DataSource.Plugin, static_cast<uint32_t>(DataSourceId), static_cast<uint32_t>(ConnectionKey), packet);
+}
+
+bool TCjt188ParserClient::HoldsGroupOf(const TRequestItem& item, const std::string* deviceId) const {
+  return Results.Count() > 0 && Held.AddressText == item.Params.AddressText && Held.OriginId == item.Params.OriginId &&
+         (deviceId == nullptr || Held.DeviceId == *deviceId);
+}
+
+void TCjt188ParserClient::StartGroupFor(const TRequestItem& item, const std::string& deviceId) {
+  const bool again = std::find(Held.Items.begin(), Held.Items.end(), &item) != Held.Items.end();
+  if (HoldsGroupOf(item, &deviceId) && !again) return;
+  DeliverHeld();
+  Held.AddressText = item.Params.AddressText;
+  Held.OriginId = item.Params.OriginId;
+  Held.DeviceId = deviceId;
+}
+
+void TCjt188ParserClient::DeliverHeld() {
+  if (Results.Count() > 0) {
+    try {
+      SendValues(DataSource.Plugin, static_cast<uint32_t>(DataSourceId), static_cast<uint32_t>(ConnectionKey), Results);
+    } catch (...) {
+      ClearHeld();
+      throw;
+    }
+  }
+  ClearHeld();
+}
+
+void TCjt188ParserClient::ClearHeld() {
+  Results.Clear();
+  Held = {};
 }
 
 void TCjt188ParserClient::FinishRequest(uint8_t code) {

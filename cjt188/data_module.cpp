@@ -151,8 +151,8 @@ void TaPlugin::LoadConfig(TDataSourceCfg& cfg, bool restart) {
   } catch (...) {
     AddLog(LogLevelError,
            FormatText(TextResources.Get(TTextId::ItemsFormation), {ExceptionMessage(std::current_exception())}));
-    return;
   }
+  // Also after a refused configuration: the clients must not go on with the old requests.
   if (restart) RefreshAllClients(true);
 }
 

@@ -37,6 +37,11 @@ class TDataLock {
 
 std::string HexByte(uint8_t value) { return HexText8(value).substr(6); }
 
+// A request for any meter accepts every address.
+bool AcceptsAddress(const TRequestItem& item, const std::string& address) {
+  return item.Params.AddressText == address || IsSpecialDeviceText(item.Params.Device);
+}
+
 uint32_t Swapped(uint32_t di) { return ((di & 0xFF) << 8) | ((di >> 8) & 0xFF); }
 
 std::string ErrorDetail(std::span<const uint8_t> frame) {
@@ -51,6 +56,10 @@ std::string ErrorDetail(std::span<const uint8_t> frame) {
 
 }  // namespace
 
+// Cuts out the first complete frame with a good checksum that answers a request, dropping
+// what lies in front of it. A start byte whose frame is not complete yet holds the bytes
+// from it for the next block, unless a valid frame follows it: a stray start byte in line
+// noise must not hold back the answer behind it.
 int32_t TCjt188ParserClient::FindFrame(bool& more) {
   int32_t result = -1;
   int32_t drop = 0;
@@ -58,61 +67,98 @@ int32_t TCjt188ParserClient::FindFrame(bool& more) {
   const uint8_t* p = lock.Bytes();
   const int32_t n = Buffer->DataSize();
   if (n != SentDataSize) DataSinceRequest = true;
+  int32_t echoAt = -1;
   if (n >= static_cast<int32_t>(FrameOverhead)) {
     drop = -1;
     int32_t pos = 0;
+    int32_t waitFrom = -1;  // the first start byte of a frame not complete yet
     while (pos <= n - static_cast<int32_t>(FrameOverhead)) {
       if (p[pos] != FrameStart) {
         ++pos;
         continue;
       }
       const int32_t length = p[pos + FrameLengthOffset] + static_cast<int32_t>(FrameOverhead);
-      // An incomplete frame: nothing from here on is looked at before more bytes come.
-      if (pos + length > n) break;
+      if (pos + length > n) {
+        if (waitFrom < 0) waitFrom = pos;
+        ++pos;
+        continue;
+      }
       if (p[pos + length - 1] != FrameEnd) {
         ++pos;
         continue;
       }
-      drop = std::max(drop, pos);
       const std::span<const uint8_t> frame(p + pos, static_cast<size_t>(length));
-      const std::string address = AddressText(frame.subspan(FrameAddressOffset, 7));
-      const uint8_t sum = Checksum(frame.data(), static_cast<uint16_t>(length));
-      const uint8_t got = frame[length - 2];
-      if (sum != got) {
-        Log(LogLevelWarning, FormatText(Text(TTextId::InvalidCrc), {int64_t{got}, int64_t{sum}}) + " [" + address +
-                                 "," + HexByte(frame[FrameControlOffset]) + "]");
-        drop += 1;
+      if (Checksum(frame.data(), static_cast<uint16_t>(length)) != frame[length - 2]) {
+        // Inside a frame still coming, this may be its own data.
+        if (waitFrom < 0) {
+          ReportBadChecksum(frame);
+          drop = std::max(drop, pos) + 1;
+        }
         ++pos;
         continue;
       }
+      waitFrom = -1;
       drop = pos + length;
-      if (!AddressHeard) {
-        std::copy_n(frame.begin() + FrameAddressOffset, HeardAddress.size(), HeardAddress.begin());
-        AddressHeard = true;
-        Log(LogLevelNotice, Text(TTextId::DeviceAddress) + ": " + address);
-      }
-      const uint8_t control = frame[FrameControlOffset];
-      if ((control & ControlFromMeter) == 0 || (control & ControlError) != 0) {
-        ReportForeignFrame(frame, address);
-        pos += length;
-        continue;
-      }
-      const uint32_t di = frame[DIHighOffset] * 256u + frame[DILowOffset];
-      bool addressMatched = false;
-      if (FindCandidate(address, control, di, addressMatched) != nullptr) {
-        more = true;
+      const TFrameUse use = UseFrame(frame, more);
+      if (use == TFrameUse::Matched) {
         FrameCopy.assign(frame.begin(), frame.end());
         Buffer->Remove(pos);
         drop = 0;
         result = length;
         break;
       }
-      if (Port.Module.ListenOnlyCount > 0 && !addressMatched) ReportUnallowable(address);
+      if (use == TFrameUse::Echo && echoAt < 0) echoAt = pos;
       pos += length;
     }
   }
+  // Only the preamble in front of our echo: the line has brought nothing of a meter yet.
+  const bool onlyEcho = echoAt >= 0 && std::all_of(p, p + echoAt, [](uint8_t b) { return b == PreambleByte; });
   if (drop > 0) Buffer->Remove(drop);
+  if (onlyEcho && result < 0) {
+    SentDataSize = Buffer->DataSize();
+    DataSinceRequest = SentDataSize > 0;
+  }
   return result;
+}
+
+void TCjt188ParserClient::ReportBadChecksum(std::span<const uint8_t> frame) {
+  const uint8_t got = frame[frame.size() - 2];
+  const uint8_t sum = Checksum(frame.data(), static_cast<uint16_t>(frame.size()));
+  Log(LogLevelWarning, FormatText(Text(TTextId::InvalidCrc), {int64_t{got}, int64_t{sum}}) + " [" +
+                           AddressText(frame.subspan(FrameAddressOffset, 7)) + "," +
+                           HexByte(frame[FrameControlOffset]) + "]");
+}
+
+TCjt188ParserClient::TFrameUse TCjt188ParserClient::UseFrame(std::span<const uint8_t> frame, bool& more) {
+  const std::string address = AddressText(frame.subspan(FrameAddressOffset, 7));
+  if (!AddressHeard) {
+    std::copy_n(frame.begin() + FrameAddressOffset, HeardAddress.size(), HeardAddress.begin());
+    AddressHeard = true;
+    Log(LogLevelNotice, Text(TTextId::DeviceAddress) + ": " + address);
+  }
+  const uint8_t control = frame[FrameControlOffset];
+  if ((control & ControlFromMeter) == 0 && IsEcho(frame)) {
+    // The line returned our request: the answer may still come.
+    Log(LogLevelNotice, DescribeRequest(nullptr) + Text(TTextId::RequestEcho));
+    return TFrameUse::Echo;
+  }
+  if ((control & ControlFromMeter) == 0 || (control & ControlError) != 0) {
+    ReportForeignFrame(frame, address);
+    return TFrameUse::Passed;
+  }
+  const uint32_t di = frame[DIHighOffset] * 256u + frame[DILowOffset];
+  bool addressMatched = false;
+  Matched = FindCandidate(address, control, di, addressMatched);
+  if (Matched != nullptr) {
+    more = true;
+    return TFrameUse::Matched;
+  }
+  if (Port.Module.ListenOnlyCount > 0 && !addressMatched) ReportUnallowable(address);
+  return TFrameUse::Passed;
+}
+
+bool TCjt188ParserClient::IsEcho(std::span<const uint8_t> frame) const {
+  return std::equal(frame.begin(), frame.end(), LastRequest.begin(), LastRequest.end());
 }
 
 void TCjt188ParserClient::ReportForeignFrame(std::span<const uint8_t> frame, const std::string& address) {
@@ -128,25 +174,40 @@ void TCjt188ParserClient::ReportUnallowable(const std::string& address) {
              CloseCommand);
 }
 
+// The awaited request when there is one; otherwise any listen-only request.
 TRequestItem* TCjt188ParserClient::FindCandidate(const std::string& address, uint8_t control, uint32_t di,
                                                  bool& addressMatched) {
-  TRequestItem* current = CurrentItem();
-  if (current != nullptr || Port.Module.ListenOnlyCount < 1)
-    return current != nullptr && Matches(*current, address, control, di, addressMatched) ? current : nullptr;
-  TWriteLocked<TBasicRequestList> items(Queue->Items);
+  if (TRequestItem* current = CurrentItem(); current != nullptr && Queue->ResponseTimer.IsStarted()) {
+    if (Matches(*current, address, control, di, addressMatched)) return current;
+    // Not for us now; it may still be a meter that a listen-only request hears.
+    if (!addressMatched && Port.Module.ListenOnlyCount > 0) addressMatched = ListenOnlyAccepts(address);
+    return nullptr;
+  }
+  // An answer already taken may come twice (repeated by the meter or the line).
+  if (TRequestItem* current = CurrentItem(); current != nullptr && Matches(*current, address, control, di, addressMatched))
+    return current;
+  if (Port.Module.ListenOnlyCount < 1) return nullptr;
+  TReadLocked<TBasicRequestList> items(Queue->Items);
   for (TBasicRequestItem* item : *items) {
     auto* candidate = dynamic_cast<TRequestItem*>(item);
-    if (candidate == nullptr || candidate->Enabled || !Matches(*candidate, address, control, di, addressMatched))
-      continue;
-    Queue->Current = candidate;
-    return candidate;
+    if (candidate != nullptr && !candidate->Enabled && Matches(*candidate, address, control, di, addressMatched))
+      return candidate;
   }
   return nullptr;
 }
 
+bool TCjt188ParserClient::ListenOnlyAccepts(const std::string& address) {
+  TReadLocked<TBasicRequestList> items(Queue->Items);
+  for (TBasicRequestItem* item : *items) {
+    const auto* candidate = dynamic_cast<const TRequestItem*>(item);
+    if (candidate != nullptr && !candidate->Enabled && AcceptsAddress(*candidate, address)) return true;
+  }
+  return false;
+}
+
 bool TCjt188ParserClient::Matches(const TRequestItem& candidate, const std::string& address, uint8_t control,
                                   uint32_t di, bool& addressMatched) {
-  if (candidate.Params.AddressText != address && !IsSpecialDeviceText(candidate.Params.Device)) return false;
+  if (!AcceptsAddress(candidate, address)) return false;
   addressMatched = true;
   if ((control & ControlFunctionMask) != FunctionReadData) return false;
   const auto expected = static_cast<uint32_t>(candidate.Params.DI);

@@ -29,10 +29,11 @@ TVariant ValueVariant(const TValue& value) {
 }  // namespace
 
 int32_t TCjt188ParserClient::ParseFrame(TParsedDataList& list) {
-  if (FrameCopy.empty()) return -1;
-  TRequestItem* current = CurrentItem();
-  const bool last = current == nullptr || IsLastOfGroup(*current);
-  Queue->RequestDone(TQueueController::dcAnswered);
+  TRequestItem* item = Matched;
+  Matched = nullptr;
+  if (FrameCopy.empty() || item == nullptr) return -1;
+  if (item == Queue->Current) Queue->RequestDone(TQueueController::dcAnswered);
+  const bool last = IsLastOfGroup(*item);
   int32_t result = -1;
   // The group is flushed also when decoding raised; the error then goes on to the data path.
   auto flush = [&] {
@@ -41,10 +42,10 @@ int32_t TCjt188ParserClient::ParseFrame(TParsedDataList& list) {
     result = Results.Count();
     list.AddList(&Results);
     list.AddNewRow();
-    Results.Clear();
+    ClearHeld();
   };
   try {
-    if (current != nullptr) DecodeValues(*current);
+    DecodeValues(*item);
   } catch (...) {
     flush();
     throw;
@@ -56,15 +57,21 @@ int32_t TCjt188ParserClient::ParseFrame(TParsedDataList& list) {
 void TCjt188ParserClient::DecodeValues(const TRequestItem& item) {
   const std::span<const uint8_t> frame(FrameCopy);
   const uint8_t meterType = frame[FrameTypeOffset];
+  const std::string deviceId = AddressText(frame.subspan(FrameAddressOffset, 7));
+  StartGroupFor(item, deviceId);
+  Held.Items.push_back(&item);
   Results.AppendPacketText(std::string(frame.begin(), frame.end()));
-  AddHeaderItems(item, &FrameCopy, AddressText(frame.subspan(FrameAddressOffset, 7)));
+  AddHeaderItems(item, &FrameCopy, deviceId);
   size_t offset = ValuesOffset;
   int32_t remaining = frame[FrameLengthOffset] - DIAndSerialLength;
-  for (const TRequestFuncType& row : FindRowsFor(FrameDI, meterType)) DecodeRow(row, offset, remaining);
+  for (const TRequestFuncType& row : FindRowsFor(FrameDI, meterType))
+    if (!DecodeRow(row, offset, remaining)) break;
 }
 
-void TCjt188ParserClient::DecodeRow(const TRequestFuncType& row, size_t& offset, int32_t& remaining) {
-  if (remaining < row.Width) return;
+// A short answer ends the walk at the first value that does not fit, so that no later value
+// is read from the wrong bytes.
+bool TCjt188ParserClient::DecodeRow(const TRequestFuncType& row, size_t& offset, int32_t& remaining) {
+  if (remaining < row.Width) return false;
   const std::span<const uint8_t> frame(FrameCopy);
   const TDecodedValue decoded = DecodeValue(row, frame.subspan(offset, static_cast<size_t>(remaining)));
   if (const auto* dateTime = std::get_if<TDateTimeValue>(&decoded.Value); dateTime && !dateTime->Error.empty())
@@ -73,12 +80,13 @@ void TCjt188ParserClient::DecodeRow(const TRequestFuncType& row, size_t& offset,
   remaining -= static_cast<int32_t>(decoded.Consumed);
   Results.Add(std::string(row.Name), ValueVariant(decoded.Value));
   // A unit byte is read only when the answer still holds one: the checksum is no unit.
-  if (!row.HasUnitByte() || remaining < 1) return;
+  if (!row.HasUnitByte() || remaining < 1) return true;
   const uint8_t unit = frame[offset];
   ++offset;
   --remaining;
   const std::string_view unitText = UnitText(unit);
   if (!unitText.empty()) Results.Add(std::string(row.Name) + "_UNIT", TVariant(unitText));
+  return true;
 }
 
 }  // namespace cjt

@@ -22,9 +22,10 @@ enum class TTextId : size_t {
   RequestTimeout,
   UnallowableAddress,
   DeviceAddress,
+  RequestEcho,
 };
 
-inline constexpr size_t TextCount = 7;
+inline constexpr size_t TextCount = 8;
 
 class TTextResources : public TCustomTextResources {
  public:
@@ -45,6 +46,7 @@ class TTextResources : public TCustomTextResources {
       "Request timeout (ms)",
       "Unallowable address: %s",
       "Device address",
+      "Echo of the request received",
   };
 };
 

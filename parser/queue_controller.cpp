@@ -23,6 +23,10 @@ void TQueueController::DoScheduled(TScheduledEvent& event, TBasicRequestItem& it
   if (OnScheduled) OnScheduled(*this, event, item);
 }
 
+void TQueueController::DoGivenUp(TBasicRequestItem& item) {
+  if (OnGivenUp) OnGivenUp(*this, item);
+}
+
 void TQueueController::FireEvent(std::string_view name, bool all, const TkroParamsList* params) {
   TWriteLocked<TBasicRequestList> items(Items);
   for (TBasicRequestItem* item : *items) {
@@ -47,37 +51,46 @@ void TQueueController::FireEvent(std::string_view name, bool all, const TkroPara
 void TQueueController::RequestDone(uint8_t code) {
   TReadLocked<TBasicRequestList> items(Items);
   ResponseTimer.Clear();
-  if (IndexOfCurrent(*items) < 0) return;
+  if (IndexOf(*items, Current) < 0) return;
   if (Current->Method != rmOnce) Current->Sending = false;
   if (code == dcAnswered || (code >= 8 && code <= 10)) Current->Attempts = 0;
 }
 
-int32_t TQueueController::IndexOfCurrent(const TItems& items) const {
-  if (Current == nullptr) return -1;
+void TQueueController::ForgetPending() {
+  Current = nullptr;
+  RetryItem = nullptr;
+  ResponseTimer.Clear();
+}
+
+int32_t TQueueController::IndexOf(const TItems& items, const TBasicRequestItem* item) {
+  if (item == nullptr) return -1;
   for (size_t k = 0; k < items.Count(); ++k)
-    if (items[k] == Current) return static_cast<int32_t>(k);
+    if (items[k] == item) return static_cast<int32_t>(k);
   return -1;
 }
 
-bool TQueueController::TakeTimeout(TItems& items, int32_t& candidate) {
+bool TQueueController::TakeTimeout(TItems& items) {
   if (!ResponseTimer.IsStarted()) return true;
   if (!ResponseTimer.RunOut()) return false;
   ResponseTimer.Clear();
-  const int32_t k = IndexOfCurrent(items);
-  if (k < 0) return true;
+  if (IndexOf(items, Current) < 0) return true;
   // The time-out handler may finish the request and clear Current.
   TBasicRequestItem& current = *Current;
   bool retry = current.Attempts < current.MaxAttempts;
   current.Sending = false;
   DoTimeout(current, retry);
-  if (retry) {
-    candidate = k;
-  } else {
-    current.Attempts = 0;
-    candidate = -1;
-  }
+  // The retry waits for the spacing like any send, but is not lost behind it: an at-time,
+  // cron or event item would not come round again by itself.
+  RetryItem = retry ? &current : nullptr;
+  if (!retry) current.Attempts = 0;
   Current = nullptr;
   return true;
+}
+
+int32_t TQueueController::TakeRetry(const TItems& items) {
+  const int32_t k = IndexOf(items, RetryItem);
+  RetryItem = nullptr;
+  return k;
 }
 
 bool TQueueController::SpacingOver() {
@@ -122,7 +135,7 @@ int32_t TQueueController::ChooseDueItem(const TItems& items) {
   return candidate;
 }
 
-void TQueueController::SendItem(const TItems& items, int32_t index) {
+void TQueueController::SendItem(const TItems& items, int32_t index, bool retry) {
   TBasicRequestItem& item = *items[index];
   const bool wasTriggered = item.Triggered;
   item.Sending = true;
@@ -144,11 +157,13 @@ void TQueueController::SendItem(const TItems& items, int32_t index) {
     // Tried again on a later step.
     item.Sending = false;
     item.Triggered = wasTriggered;
+    if (retry) RetryItem = &item;
   } else {
     // Given up; a once item given up this way stays Sending and is not chosen again.
     NextIndex = index + 1;
     if (item.Method != rmOnce) item.Sending = false;
     item.Attempts = 0;
+    DoGivenUp(item);
   }
 }
 

@@ -33,6 +33,8 @@ class TQueueController {
   // A time event triggered an item.
   using TScheduledNotify =
       std::function<void(TQueueController& sender, TScheduledEvent& event, TBasicRequestItem& item)>;
+  // An item was given up: every attempt to send it was refused.
+  using TGivenUpEvent = std::function<void(TQueueController& sender, TBasicRequestItem& item)>;
 
   // RequestDone codes.
   enum TDoneCode : uint8_t { dcAnswered = 1, dcTimedOut = 2, dcDeactivated = 3, dcForeignFrame = 7 };
@@ -46,6 +48,7 @@ class TQueueController {
   virtual void DoTimeout(TBasicRequestItem& item, bool& retry);
   virtual void DoError(const std::string& context, const std::exception& error, const std::string& text);
   virtual void DoScheduled(TScheduledEvent& event, TBasicRequestItem& item);
+  virtual void DoGivenUp(TBasicRequestItem& item);
   virtual bool IsSuspended() { return false; }
   virtual bool IsBusy() { return false; }
   virtual void UpdateTimer(bool reset) {}
@@ -55,11 +58,14 @@ class TQueueController {
 
   // The owner reports that the current request is finished.
   void RequestDone(uint8_t code);
+  // Forgets the awaited request and a retry still to send: their items are going away.
+  void ForgetPending();
 
   TSendRequestEvent OnSendRequest;
   TTimeoutEvent OnTimeout;
   TErrorEvent OnError;
   TScheduledNotify OnScheduled;
+  TGivenUpEvent OnGivenUp;
   std::atomic<uint8_t> ReloadRequested{0};
   IQueueOwner* const Owner;
   TBasicRequestList Items;
@@ -68,22 +74,28 @@ class TQueueController {
   int32_t NextIndex = -1;
   TTickTimer ResponseTimer;
   TBasicRequestItem* Current = nullptr;
+  // An item whose answer timed out and that is sent again as soon as the spacing allows.
+  TBasicRequestItem* RetryItem = nullptr;
   int32_t RequestDelay = 0;  // ms between two sends
 
  protected:
   // The parts of a step, on the items held under the shared lock.
-  // An awaited answer: false while it may still come. A time-out sets the item to send again.
-  bool TakeTimeout(TItems& items, int32_t& candidate);
+  // An awaited answer: false while it may still come. A time-out sets RetryItem when the
+  // item is sent again.
+  bool TakeTimeout(TItems& items);
   // False while the spacing after the last send runs.
   bool SpacingOver();
+  // The index of the retry due, which is taken; -1 when there is none.
+  int32_t TakeRetry(const TItems& items);
   // A once item not yet sent, else the due item sent longest ago (first in walk order among
   // equals), walking from NextIndex to the end and on from the start; -1 when none is due.
   int32_t ChooseDueItem(const TItems& items);
-  void SendItem(const TItems& items, int32_t index);
+  // Sends the item; a retry refused by the line stays the retry due.
+  void SendItem(const TItems& items, int32_t index, bool retry);
 
  private:
   static bool IsDue(TBasicRequestItem& item);
-  int32_t IndexOfCurrent(const TItems& items) const;
+  static int32_t IndexOf(const TItems& items, const TBasicRequestItem* item);
 };
 
 }  // namespace cjt

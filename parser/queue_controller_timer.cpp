@@ -53,10 +53,11 @@ void TQueueControllerTimer::StepBody() {
     return;
   }
   TReadLocked<TBasicRequestList> items(Items);
-  int32_t candidate = -1;
-  if (!TakeTimeout(*items, candidate) || !SpacingOver()) return;
-  if (candidate < 0) candidate = ChooseDueItem(*items);
-  if (candidate >= 0 && candidate < static_cast<int32_t>(items->Count())) SendItem(*items, candidate);
+  if (!TakeTimeout(*items) || !SpacingOver()) return;
+  int32_t candidate = TakeRetry(*items);
+  const bool retry = candidate >= 0;
+  if (!retry) candidate = ChooseDueItem(*items);
+  if (candidate >= 0 && candidate < static_cast<int32_t>(items->Count())) SendItem(*items, candidate, retry);
 }
 
 void TQueueControllerTimer::UpdateTimer(bool reset) {

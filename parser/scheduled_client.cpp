@@ -51,9 +51,8 @@ void TCustomParserScheduledClient::LoadRequests() {
   TClientLock lock(*this);
   {
     TWriteLocked<TBasicRequestList> items(Queue->Items);
-    // The awaited request goes with the old items.
-    Queue->Current = nullptr;
-    Queue->ResponseTimer.Clear();
+    // The awaited request and a pending retry go with the old items.
+    Queue->ForgetPending();
     items->Clear();
     for (const TBasicRequestItem* source : *masterItems) {
       std::unique_ptr<TBasicRequestItem> item = CreateRequestItem();

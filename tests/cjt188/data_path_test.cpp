@@ -120,7 +120,7 @@ TEST_F(DataPath, AnyDeviceRequestsGoToTheHeardAddressOnceOneIsHeard) {
   EXPECT_GE(Received.size(), 2u);
 }
 
-TEST_F(DataPath, EchoedRequestsAreReportedAsOutgoingData) {
+TEST_F(DataPath, EchoedRequestsAreNoticedAndOtherMastersReported) {
   Start(QueryXml({RequestXml("AAAAAAAAAAAAAA", "20", {"901F"})}));
   Connect({.Meters = {{0x20, HeatAddress}}, .Echo = true});
   Run(2500);
@@ -128,7 +128,13 @@ TEST_F(DataPath, EchoedRequestsAreReportedAsOutgoingData) {
   ASSERT_GE(requests.size(), 2u);
   // The echo is the first frame heard: its address is the broadcast address itself.
   EXPECT_EQ(requests[1].substr(2, 7), std::string(7, '\xAA'));
-  EXPECT_NE(Log().find("[Outgoing data received!]"), std::string::npos);
+  EXPECT_NE(Log().find("[AAAAAAAAAAAAAA/0x901F] Echo of the request received"), std::string::npos);
+  EXPECT_EQ(Received.size(), requests.size());
+  // Another master's request is no echo of ours.
+  const auto request = BuildReadRequest(0x20, HeatAddress, 0x911F, 7);
+  const std::string other(request.begin(), request.end());
+  Feed(other);
+  EXPECT_NE(Log().find("with error code on request function 1 [Outgoing data received!]"), std::string::npos);
 }
 
 TEST_F(DataPath, SwappedDataIdentifierAnswersTheRequest) {

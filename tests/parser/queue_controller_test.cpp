@@ -177,6 +177,34 @@ TEST_F(QueueController, RequestDelaySpacesTheSends) {
   }
 }
 
+TEST_F(QueueController, RetriesOfTriggeredItemsWaitForTheSpacingAndAreNeverDropped) {
+  AnswerAfter = -1;
+  Timeout = 100;
+  Queue->RequestDelay = 500;  // longer than the answer time-out
+  Add("event", rmEvent, 0, 3, "Read");
+  std::vector<std::string> givenUp;
+  Queue->OnGivenUp = [&](TQueueController&, TBasicRequestItem& item) { givenUp.push_back(item.Name); };
+  Queue->ResetSchedule();
+  Queue->FireEvent("Read", false, nullptr);
+  Run(500);
+  Refuse = true;  // the line refuses the first retry; the item is no longer triggered
+  Run(100);
+  Refuse = false;
+  Run(1000);
+  // Sent at 50, refused at 550, sent again after the spacing at 1050.
+  EXPECT_EQ(SentAt("event"), (std::vector<uint64_t>{50, 550, 1050}));
+  EXPECT_EQ(Retries, (std::vector<bool>{true, false}));
+  EXPECT_TRUE(givenUp.empty());
+
+  // Every attempt refused: the item is given up and its owner told.
+  Sent.clear();
+  Refuse = true;
+  Queue->FireEvent("Read", false, nullptr);
+  Run(3000);
+  EXPECT_EQ(AttemptsOf("event"), (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(givenUp, (std::vector<std::string>{"event"}));
+}
+
 TEST_F(QueueController, NamedEventsTriggerTheirItemsInAnyLetterCase) {
   Add("first", rmEvent, 0, 1, "Alarm");
   Add("second", rmEvent, 0, 1, "ALARM");
