@@ -8,7 +8,7 @@
 //   CJT_LINE_SEED=1234 CJT_LINE_MINUTES=30 ./data_path_tests --gtest_filter=LineConditions.LongRun
 // runs worlds of seeds 1234, 1235, ... (CJT_LINE_WORLD_SECONDS simulated seconds each,
 // default 120) until the minutes have passed; CJT_LINE_TRACE=1 prints the timeline of every
-// link with violations, and CJT_LINE_CALM=echo,short,... leaves conditions out (see
+// link with violations (=all: of every link), and CJT_LINE_CALM=echo,short,... leaves conditions out (see
 // PlanWorld) to tell which one a fault needs.
 #include <gtest/gtest.h>
 
@@ -34,6 +34,8 @@ namespace {
 // with the noise around them.
 constexpr int32_t MaxHeldValues = 200;
 constexpr int32_t MaxBufferedBytes = 4096;
+// A lost connection's client is dropped by the housekeeping within this.
+constexpr uint64_t ClosedClientGraceMs = 15000;
 constexpr uint32_t EventPerMille = 3;
 constexpr uint32_t ReconnectKeyStep = 100;
 
@@ -45,6 +47,7 @@ class TWorldRun : public ModuleHarness {
   // Runs the world for ms of simulated time and judges every link.
   TVerdict Run(uint64_t ms);
   const TWorldPlan& Plan() const { return World; }
+  const std::vector<std::string>& ConverterFaults() const { return ConverterViolations; }
 
  private:
   struct TLiveLine {
@@ -65,13 +68,18 @@ class TWorldRun : public ModuleHarness {
   void FireEvent();
   void CollectSentPackets();
   void CheckHeldMemory();
+  void CheckClientCount(uint64_t now);
   TLinkLog* LinkOf(uint32_t dataSourceId, uint32_t connectionKey);
 
   TWorldPlan World;
   std::mt19937 Random;
   std::deque<TLinkLog> Links;  // stable addresses
   std::vector<TLiveLine> Lines;
-  std::vector<std::string> MemoryViolations;
+  // What no link's oracle judges: the memory clients hold; the converters' connections
+  // closed by the module and the clients of lost ones left behind.
+  std::vector<std::string> HostViolations;
+  std::vector<std::string> ConverterViolations;
+  bool ClientsReported = false;
 };
 
 void TWorldRun::OpenLink(TLiveLine& line, uint32_t key) {
@@ -156,11 +164,17 @@ void TWorldRun::FireEvent() {
 
 void TWorldRun::CollectSentPackets() {
   for (const host::TSentData& sent : Sent) {
+    // Every meter on the lines is configured: none is a reason to refuse a connection.
+    if (sent.Kind == DataKindSendText)
+      ConverterViolations.push_back("the module asked to close connection " + std::to_string(sent.DataSourceId) + "/" +
+                                 std::to_string(sent.ConnectionKey) + " (\"" + sent.Bytes + "\") at +" +
+                                 std::to_string(platform::TickCount64() - Links.front().OpenedMs) +
+                                 " ms, though only configured meters talk on it");
     std::vector<TPacket> packets = PacketsOf(sent);
     if (packets.empty()) continue;
     TLinkLog* link = LinkOf(sent.DataSourceId, sent.ConnectionKey);
     if (link == nullptr) {
-      MemoryViolations.push_back("a packet for connection " + std::to_string(sent.DataSourceId) + "/" +
+      HostViolations.push_back("a packet for connection " + std::to_string(sent.DataSourceId) + "/" +
                                  std::to_string(sent.ConnectionKey) + ", which never was");
       continue;
     }
@@ -168,6 +182,19 @@ void TWorldRun::CollectSentPackets() {
   }
   Sent.clear();
   Received.clear();
+}
+
+// Clients of connections lost long ago are gone: converters that come and go leave no
+// client behind.
+void TWorldRun::CheckClientCount(uint64_t now) {
+  const auto recent = static_cast<size_t>(std::count_if(Links.begin(), Links.end(), [&](const TLinkLog& link) {
+    return link.DataSourceId == 2 && (link.ClosedMs == UINT64_MAX || link.ClosedMs + ClosedClientGraceMs > now);
+  }));
+  const size_t clients = ClientCount(2);
+  if (clients > recent && !std::exchange(ClientsReported, true))
+    ConverterViolations.push_back("at +" + std::to_string(now - Links.front().OpenedMs) + " ms the converters' data source has " +
+                               std::to_string(clients) + " clients, for " + std::to_string(recent) +
+                               " connections open or lost in the last " + std::to_string(ClosedClientGraceMs) + " ms");
 }
 
 void TWorldRun::CheckHeldMemory() {
@@ -179,7 +206,7 @@ void TWorldRun::CheckHeldMemory() {
       const int32_t held = cjt->Results.Count();
       const int32_t buffered = cjt->Buffer->DataSize();
       if (held > MaxHeldValues || buffered > MaxBufferedBytes)
-        MemoryViolations.push_back("client " + std::to_string(source) + "/" + std::to_string(key) + " holds " +
+        HostViolations.push_back("client " + std::to_string(source) + "/" + std::to_string(key) + " holds " +
                                    std::to_string(held) + " values and " + std::to_string(buffered) + " bytes");
     });
   }
@@ -193,6 +220,7 @@ void TWorldRun::Step() {
   for (TLiveLine& line : Lines) StepLine(line, now);
   CollectSentPackets();
   if (now % 100 == 0) CheckHeldMemory();
+  if (now % 1000 == 0) CheckClientCount(now);
 }
 
 TVerdict TWorldRun::Run(uint64_t ms) {
@@ -208,11 +236,12 @@ TVerdict TWorldRun::Run(uint64_t ms) {
   TVerdict verdict;
   for (const TLinkLog& link : Links) {
     const TVerdict judged = JudgeLink(World, link, platform::TickCount64());
-    if (!judged.Violations.empty() && std::getenv("CJT_LINE_TRACE") != nullptr)
+    const char* trace = std::getenv("CJT_LINE_TRACE");
+    if (trace != nullptr && (!judged.Violations.empty() || std::string_view(trace) == "all"))
       std::cout << "link " << link.DataSourceId << "/" << link.ConnectionKey << ":\n" << Timeline(link);
     verdict.Add(judged);
   }
-  for (const std::string& violation : MemoryViolations) verdict.Violations.push_back(violation);
+  for (const std::string& violation : HostViolations) verdict.Violations.push_back(violation);
   return verdict;
 }
 
@@ -228,18 +257,33 @@ std::set<std::string> CalmConditions() {
   return calm;
 }
 
-// Runs one world; on violations, prints the seed, the world and the first violations.
-TVerdict RunWorld(uint32_t seed, uint64_t ms) {
+struct TWorldOutcome {
+  TVerdict Readings;
+  std::vector<std::string> Converters;
+};
+
+std::string Reproduce(uint32_t seed, uint64_t ms, const std::string& filter) {
+  return "Again: CJT_LINE_SEED=" + std::to_string(seed) + " CJT_LINE_MINUTES=0 CJT_LINE_WORLD_SECONDS=" +
+         std::to_string(ms / 1000) + " CJT_LINE_TRACE=1 ./data_path_tests --gtest_filter=" + filter;
+}
+
+std::string FirstLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (size_t i = 0; i < std::min<size_t>(lines.size(), 12); ++i) text += "  " + lines[i] + "\n";
+  return text;
+}
+
+// Runs one world; on violations of the readings' oracle, prints the seed, the world and the
+// first violations.
+TWorldOutcome RunWorld(uint32_t seed, uint64_t ms) {
   TWorldRun run(seed, CalmConditions());
-  TVerdict verdict = run.Run(ms);
-  if (!verdict.Violations.empty()) {
-    std::string text = "seed " + std::to_string(seed) + ", " + std::to_string(ms / 1000) + " s: " + verdict.Summary() +
-                       "\n" + run.Plan().Describe();
-    for (size_t i = 0; i < std::min<size_t>(verdict.Violations.size(), 12); ++i) text += "  " + verdict.Violations[i] + "\n";
-    ADD_FAILURE() << text << "Again: CJT_LINE_SEED=" << seed << " CJT_LINE_MINUTES=0 CJT_LINE_WORLD_SECONDS=" << ms / 1000
-                  << " ./data_path_tests --gtest_filter=LineConditions.LongRun";
-  }
-  return verdict;
+  TWorldOutcome outcome{run.Run(ms), run.ConverterFaults()};
+  const TVerdict& verdict = outcome.Readings;
+  if (!verdict.Violations.empty())
+    ADD_FAILURE() << "seed " << seed << ", " << ms / 1000 << " s: " << verdict.Summary() << "\n"
+                  << run.Plan().Describe() << FirstLines(verdict.Violations)
+                  << Reproduce(seed, ms, "LineConditionsLong.LongRun");
+  return outcome;
 }
 
 uint64_t EnvironmentNumber(const char* name, uint64_t fallback) {
@@ -247,15 +291,27 @@ uint64_t EnvironmentNumber(const char* name, uint64_t fallback) {
   return text != nullptr && *text != 0 ? std::strtoull(text, nullptr, 10) : fallback;
 }
 
+constexpr uint64_t WorldMs = 40000;
+
 class LineConditions : public testing::TestWithParam<uint32_t> {};
 
 TEST_P(LineConditions, EveryReadingReachesTheHostOnceAndUnmixed) {
-  const TVerdict verdict = RunWorld(GetParam(), 60000);
+  const TVerdict verdict = RunWorld(GetParam(), WorldMs).Readings;
   EXPECT_GT(verdict.AnswersRequired, 0u);
   std::cout << "seed " << GetParam() << ": " << verdict.Summary() << "\n";
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, LineConditions, testing::Values(1u, 2u, 3u, 4u));
+// The module keeps converters connected that only configured meters talk on, and drops the
+// clients of lost connections. Not yet so (late answers of configured meters close the
+// connection; a lost connection's client stays for a share of its silence time-out, hours
+// with an at-time request): run with --gtest_also_run_disabled_tests.
+TEST_P(LineConditions, DISABLED_ConvertersStayConnectedAndLeaveNoClientBehind) {
+  const std::vector<std::string> faults = RunWorld(GetParam(), WorldMs).Converters;
+  EXPECT_TRUE(faults.empty()) << FirstLines(faults)
+                              << Reproduce(GetParam(), WorldMs, "LineConditionsLong.LongRun");
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, LineConditions, testing::Values(1u, 2u, 3u, 4u, 5u));
 
 // Worlds one after another from CJT_LINE_SEED until CJT_LINE_MINUTES of wall time passed
 // (at least one world); skipped without CJT_LINE_SEED.
@@ -265,14 +321,19 @@ TEST(LineConditionsLong, LongRun) {
   const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(EnvironmentNumber("CJT_LINE_MINUTES", 0));
   const uint64_t worldMs = 1000 * EnvironmentNumber("CJT_LINE_WORLD_SECONDS", 120);
   TVerdict total;
+  uint64_t converterFaults = 0;
   uint32_t worlds = 0;
   do {
-    const TVerdict verdict = RunWorld(seed + worlds, worldMs);
-    std::cout << "seed " << seed + worlds << ": " << verdict.Summary() << std::endl;
-    total.Add(verdict);
+    const TWorldOutcome outcome = RunWorld(seed + worlds, worldMs);
+    std::cout << "seed " << seed + worlds << ": " << outcome.Readings.Summary() << "; converters: "
+              << outcome.Converters.size() << " faults" << (outcome.Converters.empty() ? "" : ", first: ")
+              << (outcome.Converters.empty() ? "" : outcome.Converters[0]) << std::endl;
+    total.Add(outcome.Readings);
+    converterFaults += outcome.Converters.size();
     ++worlds;
   } while (std::chrono::steady_clock::now() < until);
-  std::cout << worlds << " worlds from seed " << seed << ": " << total.Summary() << "\n";
+  std::cout << worlds << " worlds from seed " << seed << ": " << total.Summary() << "; converter faults "
+            << converterFaults << "\n";
 }
 
 }  // namespace

@@ -228,7 +228,7 @@ class TLinkJudge {
       CheckDelivered(*found, device, where);
     }
     if (functions.empty() && values.size() == 1 && values[0].first == "STATUS1") {
-      CountFailure(packet, device, where, values[0].second);
+      CountFailure(packet, device, where, values[0].second, atMs);
       return;
     }
     if (position != values.size())
@@ -266,10 +266,13 @@ class TLinkJudge {
     });
   }
 
+  // A lost connection's client may go on trying its requests; that the sends were refused
+  // is a failure it may report.
   void CountFailure(const TPacket& packet, const std::string& device, const std::string& where,
-                    const std::string& status) {
+                    const std::string& status, uint64_t atMs) {
     if (status != "128" && status != "64") Violation(where + ": failure status " + status);
-    ++Failures[{device, packet.Value("DATA_TYPE_ID_STR").value_or("")}];
+    const std::pair<std::string, std::string> item{device, packet.Value("DATA_TYPE_ID_STR").value_or("")};
+    ++(atMs > Link.ClosedMs ? FailuresAfterClose : Failures)[item];
     ++Verdict.FailuresDelivered;
   }
 
@@ -293,8 +296,9 @@ class TLinkJudge {
       for (size_t m : request.Meters) expected[{Plan.Meters[m].Device, FunctionText(request.Functions[0])}] =
           CountFailedRuns(Plan.Meters[m].Address, request.Functions[0]);
     }
-    for (const auto& [item, got] : Failures)
-      if (!expected.contains(item)) Violation("failure packets for " + item.first + "/" + item.second + ", which exports none");
+    for (const auto& failures : {Failures, FailuresAfterClose})
+      for (const auto& [item, got] : failures)
+        if (!expected.contains(item)) Violation("failure packets for " + item.first + "/" + item.second + ", which exports none");
     for (const auto& [item, range] : expected) {
       const uint64_t got = Failures.contains(item) ? Failures.at(item) : 0;
       Verdict.FailuresRequired += range.first;
@@ -337,7 +341,7 @@ class TLinkJudge {
   std::vector<TArrivalState> Arrivals;
   std::vector<TOutcome> Outcomes;
   std::vector<std::pair<uint64_t, uint64_t>> AwaitedWindows;
-  std::map<std::pair<std::string, std::string>, uint64_t> Failures;
+  std::map<std::pair<std::string, std::string>, uint64_t> Failures, FailuresAfterClose;
   TVerdict Verdict;
 };
 
