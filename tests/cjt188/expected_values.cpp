@@ -41,7 +41,8 @@ const std::set<std::string_view>& RowNames() {
 
 std::vector<TExpectedValue> ExpectedValues(const meter::TAnswerRecord& answer, uint32_t meterSeed) {
   const meter::TMeterModel model(answer.MeterType, answer.Address, meterSeed);
-  size_t remaining = answer.Frame[FrameLengthOffset] - std::min<size_t>(answer.Frame[FrameLengthOffset], DIAndSerialLength);
+  size_t remaining =
+      answer.Frame[FrameLengthOffset] - std::min<size_t>(answer.Frame[FrameLengthOffset], DIAndSerialLength);
   std::vector<TExpectedValue> values;
   for (const TRequestFuncType& row : FindRowsFor(answer.DI, answer.MeterType)) {
     if (remaining < row.Width) break;

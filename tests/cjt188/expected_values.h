@@ -21,7 +21,8 @@ struct TExpectedValue {
 std::vector<TExpectedValue> ExpectedValues(const meter::TAnswerRecord& answer, uint32_t meterSeed);
 
 // A packet's value-table values (units and header left out), as the host got them.
-std::vector<std::pair<std::string, std::string>> TableValues(const std::vector<std::pair<std::string, std::string>>& values);
+std::vector<std::pair<std::string, std::string>> TableValues(
+    const std::vector<std::pair<std::string, std::string>>& values);
 
 // Empty when the text is the expected value; else what differs.
 std::string CompareValue(const TExpectedValue& expected, const std::string& got);

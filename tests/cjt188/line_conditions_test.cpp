@@ -167,15 +167,15 @@ void TWorldRun::CollectSentPackets() {
     // Every meter on the lines is configured: none is a reason to refuse a connection.
     if (sent.Kind == DataKindSendText)
       ConverterViolations.push_back("the module asked to close connection " + std::to_string(sent.DataSourceId) + "/" +
-                                 std::to_string(sent.ConnectionKey) + " (\"" + sent.Bytes + "\") at +" +
-                                 std::to_string(platform::TickCount64() - Links.front().OpenedMs) +
-                                 " ms, though only configured meters talk on it");
+                                    std::to_string(sent.ConnectionKey) + " (\"" + sent.Bytes + "\") at +" +
+                                    std::to_string(platform::TickCount64() - Links.front().OpenedMs) +
+                                    " ms, though only configured meters talk on it");
     std::vector<TPacket> packets = PacketsOf(sent);
     if (packets.empty()) continue;
     TLinkLog* link = LinkOf(sent.DataSourceId, sent.ConnectionKey);
     if (link == nullptr) {
       HostViolations.push_back("a packet for connection " + std::to_string(sent.DataSourceId) + "/" +
-                                 std::to_string(sent.ConnectionKey) + ", which never was");
+                               std::to_string(sent.ConnectionKey) + ", which never was");
       continue;
     }
     link->Deliveries.push_back({platform::TickCount64(), std::move(packets)});
@@ -192,9 +192,10 @@ void TWorldRun::CheckClientCount(uint64_t now) {
   }));
   const size_t clients = ClientCount(2);
   if (clients > recent && !std::exchange(ClientsReported, true))
-    ConverterViolations.push_back("at +" + std::to_string(now - Links.front().OpenedMs) + " ms the converters' data source has " +
-                               std::to_string(clients) + " clients, for " + std::to_string(recent) +
-                               " connections open or lost in the last " + std::to_string(ClosedClientGraceMs) + " ms");
+    ConverterViolations.push_back("at +" + std::to_string(now - Links.front().OpenedMs) +
+                                  " ms the converters' data source has " + std::to_string(clients) + " clients, for " +
+                                  std::to_string(recent) + " connections open or lost in the last " +
+                                  std::to_string(ClosedClientGraceMs) + " ms");
 }
 
 void TWorldRun::CheckHeldMemory() {
@@ -207,7 +208,7 @@ void TWorldRun::CheckHeldMemory() {
       const int32_t buffered = cjt->Buffer->DataSize();
       if (held > MaxHeldValues || buffered > MaxBufferedBytes)
         HostViolations.push_back("client " + std::to_string(source) + "/" + std::to_string(key) + " holds " +
-                                   std::to_string(held) + " values and " + std::to_string(buffered) + " bytes");
+                                 std::to_string(held) + " values and " + std::to_string(buffered) + " bytes");
     });
   }
 }
@@ -263,8 +264,9 @@ struct TWorldOutcome {
 };
 
 std::string Reproduce(uint32_t seed, uint64_t ms, const std::string& filter) {
-  return "Again: CJT_LINE_SEED=" + std::to_string(seed) + " CJT_LINE_MINUTES=0 CJT_LINE_WORLD_SECONDS=" +
-         std::to_string(ms / 1000) + " CJT_LINE_TRACE=1 ./data_path_tests --gtest_filter=" + filter;
+  return "Again: CJT_LINE_SEED=" + std::to_string(seed) +
+         " CJT_LINE_MINUTES=0 CJT_LINE_WORLD_SECONDS=" + std::to_string(ms / 1000) +
+         " CJT_LINE_TRACE=1 ./data_path_tests --gtest_filter=" + filter;
 }
 
 std::string FirstLines(const std::vector<std::string>& lines) {
@@ -307,8 +309,7 @@ TEST_P(LineConditions, EveryReadingReachesTheHostOnceAndUnmixed) {
 // with an at-time request): run with --gtest_also_run_disabled_tests.
 TEST_P(LineConditions, DISABLED_ConvertersStayConnectedAndLeaveNoClientBehind) {
   const std::vector<std::string> faults = RunWorld(GetParam(), WorldMs).Converters;
-  EXPECT_TRUE(faults.empty()) << FirstLines(faults)
-                              << Reproduce(GetParam(), WorldMs, "LineConditionsLong.LongRun");
+  EXPECT_TRUE(faults.empty()) << FirstLines(faults) << Reproduce(GetParam(), WorldMs, "LineConditionsLong.LongRun");
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, LineConditions, testing::Values(1u, 2u, 3u, 4u, 5u));
@@ -325,8 +326,9 @@ TEST(LineConditionsLong, LongRun) {
   uint32_t worlds = 0;
   do {
     const TWorldOutcome outcome = RunWorld(seed + worlds, worldMs);
-    std::cout << "seed " << seed + worlds << ": " << outcome.Readings.Summary() << "; converters: "
-              << outcome.Converters.size() << " faults" << (outcome.Converters.empty() ? "" : ", first: ")
+    std::cout << "seed " << seed + worlds << ": " << outcome.Readings.Summary()
+              << "; converters: " << outcome.Converters.size() << " faults"
+              << (outcome.Converters.empty() ? "" : ", first: ")
               << (outcome.Converters.empty() ? "" : outcome.Converters[0]) << std::endl;
     total.Add(outcome.Readings);
     converterFaults += outcome.Converters.size();

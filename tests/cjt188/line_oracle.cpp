@@ -53,7 +53,8 @@ class TLinkJudge {
   TVerdict Judge() {
     FindOverlaps();
     for (size_t k = 0; k < Link.Attempts.size(); ++k)
-      Outcomes.push_back(JudgeAttempt(Link.Attempts[k], k + 1 < Link.Attempts.size() ? Link.Attempts[k + 1].SentMs : EndMs));
+      Outcomes.push_back(
+          JudgeAttempt(Link.Attempts[k], k + 1 < Link.Attempts.size() ? Link.Attempts[k + 1].SentMs : EndMs));
     JudgeListenOnlyAnswers();
     for (const TDelivery& delivery : Link.Deliveries) JudgeDelivery(delivery);
     CheckRequiredAnswers();
@@ -77,8 +78,9 @@ class TLinkJudge {
 
   std::string Describe(size_t i) const {
     const TArrival& a = Link.Arrivals[i];
-    return "answer of " + AddressText(a.Answer.Address) + " DI " + Hex(std::vector<uint8_t>{uint8_t(a.Answer.DI >> 8), uint8_t(a.Answer.DI)}) +
-           " serial " + std::to_string(a.Answer.Serial) + (a.Answer.Short ? " (short)" : "") + " fed at +" +
+    return "answer of " + AddressText(a.Answer.Address) + " DI " +
+           Hex(std::vector<uint8_t>{uint8_t(a.Answer.DI >> 8), uint8_t(a.Answer.DI)}) + " serial " +
+           std::to_string(a.Answer.Serial) + (a.Answer.Short ? " (short)" : "") + " fed at +" +
            std::to_string(a.LastFedMs - Link.OpenedMs) + " ms [" + Hex(a.Answer.Frame) + "]";
   }
 
@@ -182,7 +184,8 @@ class TLinkJudge {
     for (size_t i = 0; i < Link.Arrivals.size(); ++i) {
       const TArrival& a = Link.Arrivals[i];
       if (!a.Complete || a.Answer.Frame.size() != frame.size() ||
-          !std::equal(frame.begin(), frame.end(), a.Answer.Frame.begin(), [](char c, uint8_t b) { return uint8_t(c) == b; }))
+          !std::equal(frame.begin(), frame.end(), a.Answer.Frame.begin(),
+                      [](char c, uint8_t b) { return uint8_t(c) == b; }))
         continue;
       if (Arrivals[i].Delivered == 0) return i;
       delivered = i;
@@ -293,12 +296,14 @@ class TLinkJudge {
     std::map<std::pair<std::string, std::string>, std::pair<uint64_t, uint64_t>> expected;  // least, most
     for (const TWorldRequest& request : Plan.Requests) {
       if (!request.ExportFailed) continue;
-      for (size_t m : request.Meters) expected[{Plan.Meters[m].Device, FunctionText(request.Functions[0])}] =
-          CountFailedRuns(Plan.Meters[m].Address, request.Functions[0]);
+      for (size_t m : request.Meters)
+        expected[{Plan.Meters[m].Device, FunctionText(request.Functions[0])}] =
+            CountFailedRuns(Plan.Meters[m].Address, request.Functions[0]);
     }
     for (const auto& failures : {Failures, FailuresAfterClose})
       for (const auto& [item, got] : failures)
-        if (!expected.contains(item)) Violation("failure packets for " + item.first + "/" + item.second + ", which exports none");
+        if (!expected.contains(item))
+          Violation("failure packets for " + item.first + "/" + item.second + ", which exports none");
     for (const auto& [item, range] : expected) {
       const uint64_t got = Failures.contains(item) ? Failures.at(item) : 0;
       Verdict.FailuresRequired += range.first;

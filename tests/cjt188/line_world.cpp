@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <random>
 #include <map>
+#include <random>
 #include <set>
 
 #include "tests/cjt188/module_harness.h"
@@ -64,8 +64,8 @@ std::string DrawMethod(TDraw& draw, bool exportFailed) {
       return "<MethodCron>1</MethodCron><CronTime>*/" + std::to_string(draw.Between(3, 7)) + " * * * * *</CronTime>";
     case 4:
       // The harness's clock starts at 12:00:00.
-      return "<MethodAtTime>1</MethodAtTime><AtTime>12:00:" + std::to_string(draw.Between(10, 29)) + ";12:00:" +
-             std::to_string(draw.Between(30, 59)) + "</AtTime>";
+      return "<MethodAtTime>1</MethodAtTime><AtTime>12:00:" + std::to_string(draw.Between(10, 29)) +
+             ";12:00:" + std::to_string(draw.Between(30, 59)) + "</AtTime>";
     default:
       // Fired again while it runs, an event request starts its attempts anew: no failure
       // status to count for it.
@@ -87,7 +87,8 @@ TWorldRequest DrawRequest(TDraw& draw, const std::vector<TWorldMeter>& meters, s
     request.Meters.push_back(second);
   request.Functions = {draw.Percent(60) ? uint16_t{0x901F} : uint16_t{0x911F}};
   if (!request.ExportFailed && draw.Percent(50))
-    request.Functions = draw.Percent(50) ? std::vector<uint16_t>{0x901F, 0x911F} : std::vector<uint16_t>{0x911F, 0x901F};
+    request.Functions =
+        draw.Percent(50) ? std::vector<uint16_t>{0x901F, 0x911F} : std::vector<uint16_t>{0x911F, 0x901F};
   request.AnyType = anyType;
   return request;
 }

@@ -25,7 +25,7 @@ struct TWorldRequest {
   std::vector<size_t> Meters;  // indexes into TWorldPlan::Meters
   std::vector<uint16_t> Functions;
   bool AnyType = false;  // asked with meter type 0xAA
-  std::string Method;  // the method's elements
+  std::string Method;    // the method's elements
   bool ExportFailed = false;
   bool Enabled = true;
 };
@@ -33,7 +33,7 @@ struct TWorldRequest {
 struct TWorldLine {
   uint32_t DataSourceId = 0;
   std::string SourceName;
-  bool EventDriven = false;  // a TCP connection: opened and closed by connection events
+  bool EventDriven = false;    // a TCP connection: opened and closed by connection events
   uint32_t BreakPerMille = 0;  // chance per 10 ms step that the connection is lost
   meter::TSimulatorOptions Meters;
   TLineBehaviour Behaviour;

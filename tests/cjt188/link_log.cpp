@@ -45,7 +45,8 @@ std::string Timeline(const TLinkLog& link) {
   if (link.ClosedMs != UINT64_MAX) events.push_back({link.ClosedMs, "connection lost"});
   std::stable_sort(events.begin(), events.end(), [](const TEvent& a, const TEvent& b) { return a.AtMs < b.AtMs; });
   std::string text;
-  for (const TEvent& event : events) text += "  +" + std::to_string(event.AtMs - link.OpenedMs) + " " + event.Text + "\n";
+  for (const TEvent& event : events)
+    text += "  +" + std::to_string(event.AtMs - link.OpenedMs) + " " + event.Text + "\n";
   return text;
 }
 

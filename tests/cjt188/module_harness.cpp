@@ -123,7 +123,8 @@ std::vector<TPacket> ModuleHarness::Feed(const std::string& bytes, uint32_t conn
                                          const std::string& sourceName) {
   TkroParamsList output;
   TPluginCallRecord record = DataRecord(dataSourceId, connectionKey, sourceName);
-  record.Input = {0, static_cast<uint32_t>(bytes.size()), DataKindByteBuffer, reinterpret_cast<uintptr_t>(bytes.data())};
+  record.Input = {0, static_cast<uint32_t>(bytes.size()), DataKindByteBuffer,
+                  reinterpret_cast<uintptr_t>(bytes.data())};
   record.Output = {0, 0, DataKindListObject, reinterpret_cast<uintptr_t>(&output)};
   Module->ProcessData(record);
   std::vector<std::pair<std::string, std::string>> values;
@@ -131,7 +132,8 @@ std::vector<TPacket> ModuleHarness::Feed(const std::string& bytes, uint32_t conn
   std::string text;
   if (record.Input.Kind == DataKindTextBuffer && record.Input.Data != 0)
     text.assign(reinterpret_cast<const char*>(record.Input.Data), record.Input.Size);
-  std::vector<TPacket> packets = values.empty() ? std::vector<TPacket>{} : SplitRows(values, text, dataSourceId, connectionKey);
+  std::vector<TPacket> packets =
+      values.empty() ? std::vector<TPacket>{} : SplitRows(values, text, dataSourceId, connectionKey);
   if (!packets.empty()) {
     EXPECT_EQ(+record.Output.Count, packets.size());
   }

@@ -42,8 +42,9 @@ TPluginCallRecord DataRecord(uint32_t dataSourceId, uint32_t connectionKey, cons
 
 // A request element of the configuration: polling every second unless method says else.
 std::string RequestXml(const std::string& device, const std::string& type, const std::vector<std::string>& functions,
-                       const std::string& extra = "<MethodPoll>1</MethodPoll><PollInterval>1</PollInterval>"
-                                                  "<PollUnits>S</PollUnits>",
+                       const std::string& extra =
+                           "<MethodPoll>1</MethodPoll><PollInterval>1</PollInterval>"
+                           "<PollUnits>S</PollUnits>",
                        bool enabled = true);
 std::string QueryXml(const std::vector<std::string>& requests);
 

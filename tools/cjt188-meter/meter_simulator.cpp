@@ -161,8 +161,15 @@ void TMeterSimulator::Answer(const TMeterModel& meter, uint16_t di, uint8_t seri
     ++Counters.Dropped;
     return;
   }
-  TAnswerRecord record{.DueMs = Clock() + Options.DelayMs, .ElapsedSeconds = ElapsedSeconds(),
-                       .Address = meter.Address(), .MeterType = meter.MeterType(), .DI = di, .Serial = serial, .Error = false, .Short = false, .Frame = {}};
+  TAnswerRecord record{.DueMs = Clock() + Options.DelayMs,
+                       .ElapsedSeconds = ElapsedSeconds(),
+                       .Address = meter.Address(),
+                       .MeterType = meter.MeterType(),
+                       .DI = di,
+                       .Serial = serial,
+                       .Error = false,
+                       .Short = false,
+                       .Frame = {}};
   uint8_t control = ControlFromMeter | FunctionReadData;
   std::vector<uint8_t> data;
   if (Options.ErrorStatus != 0 && Chance(Options.ErrorRate)) {

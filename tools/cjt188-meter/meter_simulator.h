@@ -25,11 +25,11 @@ struct TMeterSetup {
 
 struct TSimulatorOptions {
   std::vector<TMeterSetup> Meters;
-  bool Echo = false;             // the line returns every byte it is sent, at once
-  uint32_t DelayMs = 0;          // from request to answer
-  double DropRate = 0;           // share of answers that are never sent
-  double NoiseRate = 0;          // share of answers preceded by noise bytes
-  uint32_t MaxNoiseBytes = 8;    // 1 to this many noise bytes; never 0x68 unless NoiseStartBytes
+  bool Echo = false;           // the line returns every byte it is sent, at once
+  uint32_t DelayMs = 0;        // from request to answer
+  double DropRate = 0;         // share of answers that are never sent
+  double NoiseRate = 0;        // share of answers preceded by noise bytes
+  uint32_t MaxNoiseBytes = 8;  // 1 to this many noise bytes; never 0x68 unless NoiseStartBytes
   // Noise may hold any byte, start and end bytes too, and then often ends with a stray start
   // byte whose length byte claims a frame longer than all that follows it in the answer.
   bool NoiseStartBytes = false;
@@ -57,15 +57,15 @@ struct TSimulatorStats {
 
 // An answer the meters sent (queued for the line): what a test compares the other side with.
 struct TAnswerRecord {
-  uint64_t DueMs = 0;           // when its bytes come out
-  double ElapsedSeconds = 0;    // the meter time its values belong to (see TMeterModel::ValueOf)
+  uint64_t DueMs = 0;         // when its bytes come out
+  double ElapsedSeconds = 0;  // the meter time its values belong to (see TMeterModel::ValueOf)
   TAddressBytes Address{};
   uint8_t MeterType = 0;
   uint16_t DI = 0;
   uint8_t Serial = 0;
-  bool Error = false;           // an error answer
-  bool Short = false;           // value data cut short, length and checksum fitting the cut
-  std::vector<uint8_t> Frame;   // the frame alone: no noise, no preamble
+  bool Error = false;          // an error answer
+  bool Short = false;          // value data cut short, length and checksum fitting the cut
+  std::vector<uint8_t> Frame;  // the frame alone: no noise, no preamble
 };
 
 class TMeterSimulator {
