@@ -293,7 +293,7 @@ uint64_t EnvironmentNumber(const char* name, uint64_t fallback) {
   return text != nullptr && *text != 0 ? std::strtoull(text, nullptr, 10) : fallback;
 }
 
-constexpr uint64_t WorldMs = 40000;
+constexpr uint64_t WorldMs = 30000;
 
 class LineConditions : public testing::TestWithParam<uint32_t> {};
 
@@ -312,7 +312,7 @@ TEST_P(LineConditions, DISABLED_ConvertersStayConnectedAndLeaveNoClientBehind) {
   EXPECT_TRUE(faults.empty()) << FirstLines(faults) << Reproduce(GetParam(), WorldMs, "LineConditionsLong.LongRun");
 }
 
-INSTANTIATE_TEST_SUITE_P(Seeds, LineConditions, testing::Values(1u, 2u, 3u, 4u, 5u));
+INSTANTIATE_TEST_SUITE_P(Seeds, LineConditions, testing::Values(1u, 2u, 3u, 4u));
 
 // Worlds one after another from CJT_LINE_SEED until CJT_LINE_MINUTES of wall time passed
 // (at least one world); skipped without CJT_LINE_SEED.

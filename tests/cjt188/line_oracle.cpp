@@ -179,18 +179,24 @@ class TLinkJudge {
     }
   }
 
-  std::optional<size_t> FindArrival(const std::string& frame) {
-    std::optional<size_t> delivered;
+  // The answer with these bytes that the packet holds. A meter that answers two requests
+  // with the same serial number and values sends the same bytes twice: the one not yet
+  // delivered that was owed comes first, then one that was allowed, then the earliest.
+  std::optional<size_t> FindArrival(const std::string& frame, uint64_t atMs) {
+    std::optional<size_t> best;
+    const auto rank = [&](size_t i) {
+      const TArrivalState& state = Arrivals[i];
+      return (state.Delivered == 0 ? 4 : 0) + (state.Required ? 2 : 0) + (state.Allowed ? 1 : 0);
+    };
     for (size_t i = 0; i < Link.Arrivals.size(); ++i) {
       const TArrival& a = Link.Arrivals[i];
-      if (!a.Complete || a.Answer.Frame.size() != frame.size() ||
+      if (!a.Complete || a.LastFedMs > atMs || a.Answer.Frame.size() != frame.size() ||
           !std::equal(frame.begin(), frame.end(), a.Answer.Frame.begin(),
-                      [](char c, uint8_t b) { return uint8_t(c) == b; }))
+                      [](char c, uint8_t b) { return static_cast<uint8_t>(c) == b; }))
         continue;
-      if (Arrivals[i].Delivered == 0) return i;
-      delivered = i;
+      if (!best || rank(i) > rank(*best)) best = i;
     }
-    return delivered;
+    return best;
   }
 
   void JudgeDelivery(const TDelivery& delivery) {
@@ -212,7 +218,7 @@ class TLinkJudge {
     size_t position = 0;
     std::vector<uint16_t> functions;
     while (next < frames.size()) {
-      const std::optional<size_t> found = FindArrival(frames[next]);
+      const std::optional<size_t> found = FindArrival(frames[next], atMs);
       if (!found) {
         Violation(where + " holds bytes no meter sent as one answer: " +
                   Hex(std::vector<uint8_t>(frames[next].begin(), frames[next].end())));

@@ -202,13 +202,13 @@ std::string TWorldPlan::Describe() const {
     const meter::TSimulatorOptions& o = line.Meters;
     char row[400];
     std::snprintf(row, sizeof row,
-                  "  line %s%s: %zu meters, echo %d, delay %u ms, drop %.3f, noise %.3f (start bytes %d, up to %u), "
+                  "  line %s%s: %u meters, echo %d, delay %u ms, drop %.3f, noise %.3f (start bytes %d, up to %u), "
                   "errors %.3f (status %02X), short %.3f, preamble %u; hold %u%%, split %u%%, late %u%% up to %u ms, "
                   "breaks %u per mille\n",
-                  line.SourceName.c_str(), line.EventDriven ? " (TCP)" : "", o.Meters.size(), o.Echo, o.DelayMs,
-                  o.DropRate, o.NoiseRate, o.NoiseStartBytes, o.MaxNoiseBytes, o.ErrorRate, o.ErrorStatus, o.ShortRate,
-                  o.PreambleBytes, line.Behaviour.HoldPercent, line.Behaviour.SplitPercent, line.Behaviour.LatePercent,
-                  line.Behaviour.MaxLateMs, line.BreakPerMille);
+                  line.SourceName.c_str(), line.EventDriven ? " (TCP)" : "", static_cast<unsigned>(o.Meters.size()),
+                  o.Echo, o.DelayMs, o.DropRate, o.NoiseRate, o.NoiseStartBytes, o.MaxNoiseBytes, o.ErrorRate,
+                  o.ErrorStatus, o.ShortRate, o.PreambleBytes, line.Behaviour.HoldPercent, line.Behaviour.SplitPercent,
+                  line.Behaviour.LatePercent, line.Behaviour.MaxLateMs, line.BreakPerMille);
     text += row;
   }
   return text;
