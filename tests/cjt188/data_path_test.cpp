@@ -314,11 +314,13 @@ TEST_F(DataPath, ValuesUnitsDatesAndMeterTypesOfAnAnswer) {
   packets = Feed(KnownHeatAnswer(0x20, 0x07, 0x00));
   EXPECT_TRUE(Log().empty());
 
-  // A meter type without rows gives the header alone.
-  packets = Feed(KnownHeatAnswer(0x40, 0x07, 0x03));
+  // A meter type without rows (0x4A lies just above the gas meters) gives the header alone.
+  packets = Feed(KnownHeatAnswer(0x4A, 0x07, 0x03));
   ASSERT_EQ(packets.size(), 1u);
+  EXPECT_EQ(packets[0].Names(), (std::vector<std::string>{"FULL_DATA_PACKET", "DATA_PACKET", "DATE_TIME_STAMP",
+                                                          "DATA_SOURCE_ID", "DATA_SOURCE_FULL_NAME", "DATA_SOURCE_NAME",
+                                                          "DEVICE_ID", "DATA_TYPE_ID_STR", "DATA_TYPE_ID"}));
   EXPECT_EQ(packets[0].Value("DEVICE_ID"), "00000001234567");
-  EXPECT_FALSE(packets[0].Value("ENERGY_HEAT").has_value());
 }
 
 TEST_F(DataPath, CallWithoutOutputListGetsItsValuesThroughTheSendFunction) {
