@@ -111,10 +111,11 @@ int32_t TCjt188ParserClient::FindFrame(bool& more) {
       pos += length;
     }
   }
-  // Only the preamble in front of our echo: the line has brought nothing of a meter yet.
-  const bool onlyEcho = echoAt >= 0 && std::all_of(p, p + echoAt, [](uint8_t b) { return b == PreambleByte; });
+  // Only the preamble in front of our echo and no answer: nothing of a meter came yet.
+  const bool onlyEcho = result < 0 && echoAt >= 0 &&
+                        std::all_of(p, p + echoAt, [](uint8_t b) { return b == PreambleByte; });
   if (drop > 0) Buffer->Remove(drop);
-  if (onlyEcho && result < 0) {
+  if (onlyEcho) {
     SentDataSize = Buffer->DataSize();
     DataSinceRequest = SentDataSize > 0;
   }

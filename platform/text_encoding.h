@@ -11,6 +11,13 @@ namespace cjt::platform {
 std::u16string AnsiToWide(std::string_view text);
 std::string WideToAnsi(std::u16string_view text);
 
+// Bytes that are no text (a received frame) as UTF-16 text from which a host gets the same
+// bytes back. On Windows that is the 8-bit text of the ANSI code page, which hosts there turn
+// back into bytes with their code page; elsewhere each byte becomes the UTF-16 unit of the
+// same value (U+0000 to U+00FF), since reading the bytes as UTF-8 would lose every one from
+// 0x80 up.
+std::u16string BytesToWide(std::string_view bytes);
+
 // Lowercasing of 8-bit text by the system's locale (ASCII letters where the 8-bit text is
 // UTF-8, so that multi-byte characters stay intact).
 std::string AnsiLowerCase(std::string_view text);

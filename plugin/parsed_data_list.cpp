@@ -1,6 +1,7 @@
 #include "plugin/parsed_data_list.h"
 
 #include "platform/clock.h"
+#include "platform/text_encoding.h"
 #include "plugin/parser_items.h"
 
 namespace cjt {
@@ -15,14 +16,21 @@ void TParsedDataList::Clear() {
   FPacketText.clear();
 }
 
+namespace {
+
+// A packet's bytes as text from which the host gets the same bytes back.
+TVariant PacketValue(const std::string& bytes) { return TVariant(std::u16string_view(platform::BytesToWide(bytes))); }
+
+}  // namespace
+
 int FillGenericValues(TkroParamsList& list, const TGenericValues& values) {
   int count = 0;
   if (!values.FullPacket.empty()) {
-    list.Add(ItemFullDataPacket, TVariant(values.FullPacket));
+    list.Add(ItemFullDataPacket, PacketValue(values.FullPacket));
     ++count;
   }
   if (!values.DataPacket.empty()) {
-    list.Add(ItemDataPacket, TVariant(values.DataPacket));
+    list.Add(ItemDataPacket, PacketValue(values.DataPacket));
     ++count;
   }
   list.Add(ItemDateTimeStamp, TVariant::Date(platform::NowDateTime()));

@@ -28,8 +28,8 @@ class TParsedDataList : public TkroParamsList {
 
 // What the generic values are filled from.
 struct TGenericValues {
-  std::string FullPacket;  // empty: not given
-  std::string DataPacket;  // empty: not given
+  std::string FullPacket;  // the packet's bytes; empty: not given
+  std::string DataPacket;  // the packet's bytes; empty: not given
   int32_t DataSourceId = 0;
   std::string DataSourceName;
   std::string DataSourceFullName;
@@ -38,7 +38,8 @@ struct TGenericValues {
 };
 
 // Appends the generic values under their item names (a name already present gets a second
-// entry) and returns how many were written.
+// entry) and returns how many were written. The packets become text from which the host gets
+// their bytes back (platform::BytesToWide).
 int FillGenericValues(TkroParamsList& list, const TGenericValues& values);
 
 }  // namespace cjt

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
@@ -10,6 +11,13 @@ namespace cjt::platform {
 std::u16string AnsiToWide(std::string_view text) { return Utf8ToWide(text); }
 
 std::string WideToAnsi(std::u16string_view text) { return WideToUtf8(text); }
+
+std::u16string BytesToWide(std::string_view bytes) {
+  std::u16string units(bytes.size(), u'\0');
+  std::transform(bytes.begin(), bytes.end(), units.begin(),
+                 [](char byte) { return static_cast<char16_t>(static_cast<unsigned char>(byte)); });
+  return units;
+}
 
 std::string AnsiLowerCase(std::string_view text) { return AsciiLowerCase(text); }
 

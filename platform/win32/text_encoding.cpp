@@ -23,6 +23,8 @@ std::string WideToAnsi(std::u16string_view text) {
   return out;
 }
 
+std::u16string BytesToWide(std::string_view bytes) { return AnsiToWide(bytes); }
+
 std::string AnsiLowerCase(std::string_view text) {
   std::string out(text);
   if (!out.empty()) CharLowerBuffA(out.data(), static_cast<DWORD>(out.size()));

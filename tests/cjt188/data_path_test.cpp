@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "cjt188/frame.h"
+#include "platform/text_encoding.h"
 #include "plugin/parsed_data_list.h"
 #include "tests/cjt188/module_harness.h"
 
@@ -320,11 +321,34 @@ TEST_F(DataPath, ValuesUnitsDatesAndMeterTypesOfAnAnswer) {
   packets = Feed(KnownHeatAnswer(0x20, 0x07, 0x00));
   EXPECT_TRUE(Log().empty());
 
-  // A meter type without rows gives the header alone.
-  packets = Feed(KnownHeatAnswer(0x40, 0x07, 0x03));
+  // A meter type without rows (0x4A lies just above the gas meters) gives the header alone.
+  packets = Feed(KnownHeatAnswer(0x4A, 0x07, 0x03));
   ASSERT_EQ(packets.size(), 1u);
+  EXPECT_EQ(packets[0].Names(), (std::vector<std::string>{"FULL_DATA_PACKET", "DATA_PACKET", "DATE_TIME_STAMP",
+                                                          "DATA_SOURCE_ID", "DATA_SOURCE_FULL_NAME", "DATA_SOURCE_NAME",
+                                                          "DEVICE_ID", "DATA_TYPE_ID_STR", "DATA_TYPE_ID"}));
   EXPECT_EQ(packets[0].Value("DEVICE_ID"), "00000001234567");
-  EXPECT_FALSE(packets[0].Value("ENERGY_HEAT").has_value());
+}
+
+// The two frame items give the host the answer's bytes back, those from 0x80 up included.
+TEST_F(DataPath, FrameItemsCarryTheAnswersBytes) {
+  Start(QueryXml({RequestXml("1234567", "20", {"901F"}, "", false)}));
+  const std::string answer = KnownHeatAnswer(0x20, 0x07, 0x03);  // C 0x81, DI 0x90 0x1F
+  TkroParamsList output;
+  FeedInto(output, answer);
+  for (const char* name : {"FULL_DATA_PACKET", "DATA_PACKET"}) {
+    SCOPED_TRACE(name);
+    const std::u16string text = output.GetValue(name).AsWideString();
+#ifdef _WIN32
+    // Hosts on Windows turn the text back into bytes with their code page.
+    EXPECT_EQ(platform::WideToAnsi(text), answer);
+#else
+    // Elsewhere each UTF-16 unit is the byte of the same value.
+    std::u16string units;
+    for (const unsigned char byte : answer) units += char16_t{byte};
+    EXPECT_EQ(text, units);
+#endif
+  }
 }
 
 TEST_F(DataPath, CallWithoutOutputListGetsItsValuesThroughTheSendFunction) {

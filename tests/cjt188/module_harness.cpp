@@ -119,14 +119,20 @@ void ModuleHarness::Connect(meter::TSimulatorOptions options) {
   Line = std::make_unique<meter::TMeterSimulator>(std::move(options), [] { return platform::TickCount64(); });
 }
 
-std::vector<TPacket> ModuleHarness::Feed(const std::string& bytes, uint32_t connectionKey, uint32_t dataSourceId,
-                                         const std::string& sourceName) {
-  TkroParamsList output;
+TPluginCallRecord ModuleHarness::FeedInto(TkroParamsList& output, const std::string& bytes, uint32_t connectionKey,
+                                          uint32_t dataSourceId, const std::string& sourceName) {
   TPluginCallRecord record = DataRecord(dataSourceId, connectionKey, sourceName);
   record.Input = {0, static_cast<uint32_t>(bytes.size()), DataKindByteBuffer,
                   reinterpret_cast<uintptr_t>(bytes.data())};
   record.Output = {0, 0, DataKindListObject, reinterpret_cast<uintptr_t>(&output)};
   Module->ProcessData(record);
+  return record;
+}
+
+std::vector<TPacket> ModuleHarness::Feed(const std::string& bytes, uint32_t connectionKey, uint32_t dataSourceId,
+                                         const std::string& sourceName) {
+  TkroParamsList output;
+  const TPluginCallRecord record = FeedInto(output, bytes, connectionKey, dataSourceId, sourceName);
   std::vector<std::pair<std::string, std::string>> values;
   for (int32_t i = 0; i < output.Count(); ++i) values.emplace_back(output.Items(i)->Name, ListValue(*output.Items(i)));
   std::string text;

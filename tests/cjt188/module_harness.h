@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cjt188/data_module.h"
+#include "params/kro_params_list.h"
 #include "platform/clock.h"
 #include "platform/timer_service.h"
 #include "tools/cjt188-host/host_exports.h"
@@ -62,6 +63,10 @@ class ModuleHarness : public testing::Test {
   // Received bytes (or a connection event) handed to the module; the packets it returned.
   std::vector<TPacket> Feed(const std::string& bytes, uint32_t connectionKey = 0, uint32_t dataSourceId = 1,
                             const std::string& sourceName = "COM1");
+  // The same with output as the call's output list, for reading the values as the module made
+  // them; the call record after the call. Nothing is kept in Received.
+  TPluginCallRecord FeedInto(TkroParamsList& output, const std::string& bytes, uint32_t connectionKey = 0,
+                             uint32_t dataSourceId = 1, const std::string& sourceName = "COM1");
   void ConnectionEvent(uint32_t code, uint32_t connectionKey, uint32_t dataSourceId = 1,
                        const std::string& sourceName = "TCP:10.0.0.1:5000");
   // Runs the clock in 10 ms steps: timers fire, the meters' answers are fed back.

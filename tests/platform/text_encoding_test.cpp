@@ -32,6 +32,26 @@ TEST(TextEncoding, SystemTextKeepsAsciiAndLowersAsciiLetters) {
   EXPECT_EQ(AnsiLowerCase("Heat-METER_1"), "heat-meter_1");
 }
 
+// On every system a received frame keeps its zero bytes and ASCII bytes their characters.
+TEST(TextEncoding, BytesKeepTheirNumberAndAsciiBytesTheirCharacters) {
+  const std::string frame("\x68\x20\x00\x16", 4);
+  EXPECT_EQ(BytesToWide(frame), std::u16string(u"\x68\x20\0\x16", 4));
+  EXPECT_EQ(BytesToWide(""), u"");
+}
+
+#ifndef _WIN32
+// Elsewhere than Windows the host takes each UTF-16 unit as the byte of the same value.
+TEST(TextEncoding, EveryByteBecomesTheUtf16UnitOfItsValue) {
+  std::string bytes;
+  std::u16string units;
+  for (int byte = 0; byte < 256; ++byte) {
+    bytes += static_cast<char>(byte);
+    units += static_cast<char16_t>(byte);
+  }
+  EXPECT_EQ(BytesToWide(bytes), units);
+}
+#endif
+
 TEST(Guid, TextFormIsTheRegistryForm) {
   const TGuid iid = {0x33316D29, 0x0F86, 0x41C4, {0x8D, 0xB4, 0x3F, 0xE9, 0x75, 0x61, 0x58, 0xB1}};
   EXPECT_EQ(GuidToString(iid), "{33316D29-0F86-41C4-8DB4-3FE9756158B1}");
