@@ -11,7 +11,9 @@
 // queue's steps (sending and time-outs), which run on the client's timer.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -78,8 +80,11 @@ class TCjt188ParserClient : public TCustomParserScheduledClient {
   std::vector<uint8_t> FrameCopy;
   // The item the frame found last answers: the awaited request or a listen-only one.
   TRequestItem* Matched = nullptr;
-  // The request frame sent last; a line that echoes returns it.
-  std::vector<uint8_t> LastRequest;
+  // The request frames sent last: a line that echoes returns them, and one that holds bytes
+  // up may return an earlier attempt's while the next is awaited.
+  using TRequestFrame = std::array<uint8_t, RequestFrameLength>;
+  static constexpr size_t RecentRequestCount = 4;
+  std::deque<TRequestFrame> RecentRequests;
   // The data identifier the matched frame is decoded as: its own, or the request's when the
   // meter wrote it low byte first.
   uint32_t FrameDI = 0;
@@ -112,13 +117,10 @@ class TCjt188ParserClient : public TCustomParserScheduledClient {
   void Log(int level, const std::string& text);
   std::string Text(TTextId id) const;
   TRequestItem* CurrentItem() const;
-  // The frame at the buffer's front candidate matches; addressMatched tells whether the
-  // address alone was accepted.
-  bool Matches(const TRequestItem& candidate, const std::string& address, uint8_t control, uint32_t di,
-               bool& addressMatched);
-  TRequestItem* FindCandidate(const std::string& address, uint8_t control, uint32_t di, bool& addressMatched);
-  // Some listen-only item accepts answers from the address.
-  bool ListenOnlyAccepts(const std::string& address);
+  // The frame at the buffer's front answers candidate.
+  bool Matches(const TRequestItem& candidate, const std::string& address, uint8_t control, uint32_t di);
+  TRequestItem* FindCandidate(const std::string& address, uint8_t control, uint32_t di);
+  bool AnyRequestAccepts(const std::string& address);
   // What became of a complete frame with a good checksum.
   enum class TFrameUse { Matched, Echo, Passed };
   TFrameUse UseFrame(std::span<const uint8_t> frame, bool& more);

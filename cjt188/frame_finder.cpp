@@ -148,18 +148,19 @@ TCjt188ParserClient::TFrameUse TCjt188ParserClient::UseFrame(std::span<const uin
     return TFrameUse::Passed;
   }
   const uint32_t di = frame[DIHighOffset] * 256u + frame[DILowOffset];
-  bool addressMatched = false;
-  Matched = FindCandidate(address, control, di, addressMatched);
+  Matched = FindCandidate(address, control, di);
   if (Matched != nullptr) {
     more = true;
     return TFrameUse::Matched;
   }
-  if (Port.Module.ListenOnlyCount > 0 && !addressMatched) ReportUnallowable(address);
+  if (Port.Module.ListenOnlyCount > 0 && !AnyRequestAccepts(address)) ReportUnallowable(address);
   return TFrameUse::Passed;
 }
 
 bool TCjt188ParserClient::IsEcho(std::span<const uint8_t> frame) const {
-  return std::equal(frame.begin(), frame.end(), LastRequest.begin(), LastRequest.end());
+  return std::any_of(RecentRequests.begin(), RecentRequests.end(), [&](const TRequestFrame& request) {
+    return std::equal(frame.begin(), frame.end(), request.begin(), request.end());
+  });
 }
 
 void TCjt188ParserClient::ReportForeignFrame(std::span<const uint8_t> frame, const std::string& address) {
@@ -176,40 +177,35 @@ void TCjt188ParserClient::ReportUnallowable(const std::string& address) {
 }
 
 // The awaited request when there is one; otherwise any listen-only request.
-TRequestItem* TCjt188ParserClient::FindCandidate(const std::string& address, uint8_t control, uint32_t di,
-                                                 bool& addressMatched) {
-  if (TRequestItem* current = CurrentItem(); current != nullptr && Queue->ResponseTimer.IsStarted()) {
-    if (Matches(*current, address, control, di, addressMatched)) return current;
-    // Not for us now; it may still be a meter that a listen-only request hears.
-    if (!addressMatched && Port.Module.ListenOnlyCount > 0) addressMatched = ListenOnlyAccepts(address);
-    return nullptr;
-  }
+TRequestItem* TCjt188ParserClient::FindCandidate(const std::string& address, uint8_t control, uint32_t di) {
+  TRequestItem* current = CurrentItem();
+  if (current != nullptr && Queue->ResponseTimer.IsStarted())
+    return Matches(*current, address, control, di) ? current : nullptr;
   // An answer already taken may come twice (repeated by the meter or the line).
-  if (TRequestItem* current = CurrentItem(); current != nullptr && Matches(*current, address, control, di, addressMatched))
-    return current;
+  if (current != nullptr && Matches(*current, address, control, di)) return current;
   if (Port.Module.ListenOnlyCount < 1) return nullptr;
   TReadLocked<TBasicRequestList> items(Queue->Items);
   for (TBasicRequestItem* item : *items) {
     auto* candidate = dynamic_cast<TRequestItem*>(item);
-    if (candidate != nullptr && !candidate->Enabled && Matches(*candidate, address, control, di, addressMatched))
-      return candidate;
+    if (candidate != nullptr && !candidate->Enabled && Matches(*candidate, address, control, di)) return candidate;
   }
   return nullptr;
 }
 
-bool TCjt188ParserClient::ListenOnlyAccepts(const std::string& address) {
+// A meter that a configured request reads or hears: its late and repeated answers are no
+// reason to close the connection.
+bool TCjt188ParserClient::AnyRequestAccepts(const std::string& address) {
   TReadLocked<TBasicRequestList> items(Queue->Items);
   for (TBasicRequestItem* item : *items) {
     const auto* candidate = dynamic_cast<const TRequestItem*>(item);
-    if (candidate != nullptr && !candidate->Enabled && AcceptsAddress(*candidate, address)) return true;
+    if (candidate != nullptr && AcceptsAddress(*candidate, address)) return true;
   }
   return false;
 }
 
 bool TCjt188ParserClient::Matches(const TRequestItem& candidate, const std::string& address, uint8_t control,
-                                  uint32_t di, bool& addressMatched) {
+                                  uint32_t di) {
   if (!AcceptsAddress(candidate, address)) return false;
-  addressMatched = true;
   if ((control & ControlFunctionMask) != FunctionReadData) return false;
   const auto expected = static_cast<uint32_t>(candidate.Params.DI);
   // Some water meters write the data identifier low byte first.

@@ -48,7 +48,8 @@ int32_t TCjt188ParserClient::SendRequest(TRequestItem& item) {
     const auto frame = BuildReadRequest(item.Params.DeviceType, address, static_cast<uint16_t>(item.Params.DI), Serial);
     SentDataSize = Buffer->DataSize();
     DataSinceRequest = false;
-    LastRequest.assign(frame.begin(), frame.end());
+    RecentRequests.push_back(frame);
+    if (RecentRequests.size() > RecentRequestCount) RecentRequests.pop_front();
     return Send(frame.data(), frame.size());
   } catch (...) {
     Log(LogLevelError, DescribeRequest(nullptr) + ": " + ExceptionMessage(std::current_exception()));
