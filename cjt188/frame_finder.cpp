@@ -163,10 +163,15 @@ bool TCjt188ParserClient::IsEcho(std::span<const uint8_t> frame) const {
   });
 }
 
+// Another master's request ends the wait; an error answer only when it comes from the meter
+// awaited: a late error answer of another meter is no answer to the request now out.
 void TCjt188ParserClient::ReportForeignFrame(std::span<const uint8_t> frame, const std::string& address) {
-  Log(LogLevelError, FormatText(Text(TTextId::ErrorCode),
-                                {std::string_view(address), int64_t{frame[FrameControlOffset]}, ErrorDetail(frame)}));
-  Queue->RequestDone(TQueueController::dcForeignFrame);
+  const uint8_t control = frame[FrameControlOffset];
+  Log(LogLevelError,
+      FormatText(Text(TTextId::ErrorCode), {std::string_view(address), int64_t{control}, ErrorDetail(frame)}));
+  const TRequestItem* current = CurrentItem();
+  if ((control & ControlFromMeter) == 0 || (current != nullptr && AcceptsAddress(*current, address)))
+    Queue->RequestDone(TQueueController::dcForeignFrame);
 }
 
 void TCjt188ParserClient::ReportUnallowable(const std::string& address) {

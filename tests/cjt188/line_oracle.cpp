@@ -157,7 +157,9 @@ class TLinkJudge {
       AwaitedWindows.emplace_back(attempt.SentMs, awaitedUntil);
       return TOutcome::Answered;
     }
-    if (answer) AllowRepeats(attempt, Link.Arrivals[*answer].LastFedMs, std::max(nextSentMs, timeout + EdgeMs));
+    // Until the next send the request stays the module's current one: when another master's
+    // request ended the wait early, the meter's answer may still be taken for it.
+    AllowRepeats(attempt, attempt.SentMs, std::max(nextSentMs, timeout + EdgeMs));
     for (size_t i : candidates) Arrivals[i].Allowed = true;
     AwaitedWindows.emplace_back(attempt.SentMs, timeout + EdgeMs);
     return !answer && clear ? TOutcome::Unanswered : TOutcome::Open;

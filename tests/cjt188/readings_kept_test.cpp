@@ -212,6 +212,26 @@ TEST_F(ReadingsKept, EchoAloneIsNoAnswerAndCountsAsNothingHeard) {
   EXPECT_EQ(sent[0].Value("STATUS1"), "128");
 }
 
+TEST_F(ReadingsKept, LateErrorAnswerOfAnotherMeterKeepsTheWait) {
+  Start(QueryXml({RequestXml("1234567", "20", {"901F"}, Once), RequestXml("2222", "10", {"901F"}, Once)}));
+  Run(60);
+  ASSERT_EQ(RequestsSent().size(), 1u);
+  const std::vector<uint8_t> status{0x01, 0x04, 0x00};
+  const std::vector<uint8_t> error = BuildFrame(0x20, MeterB, 0xC1, status);
+  Feed(std::string(error.begin(), error.end()));
+  Run(100);
+  EXPECT_EQ(RequestsSent().size(), 1u);  // A's answer is still awaited
+  EXPECT_EQ(Feed(Answer(0x20, MeterA, 0x901F)).size(), 1u);
+  // The awaited meter's own error answer ends the wait: no time-out follows.
+  Run(100);
+  ASSERT_EQ(RequestsSent().size(), 2u);
+  Log();
+  const std::vector<uint8_t> own = BuildFrame(0x10, MeterC, 0xC1, status);
+  Feed(std::string(own.begin(), own.end()));
+  Run(600);
+  EXPECT_EQ(Log().find("Request timeout"), std::string::npos);
+}
+
 TEST_F(ReadingsKept, ShortAnswerStopsAtTheFirstValueThatDoesNotFit) {
   Start(QueryXml({RequestXml("1234567", "20", {"901F"}, "", false)}));
   // A heat 901F answer without its last four value bytes: the timestamp no longer fits.
