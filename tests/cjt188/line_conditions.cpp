@@ -94,12 +94,16 @@ std::string TLineConditions::Deliver(uint64_t nowMs, TLinkLog& link) {
   return block;
 }
 
+// What was on its way over the lost connection never arrives, on a later one neither.
 void TLineConditions::Break(TLinkLog& link) {
   for (TArrival& arrival : InTransit)
     if (arrival.FirstFedMs != 0) link.Arrivals.push_back(std::move(arrival));
   FirstInTransit += static_cast<int32_t>(InTransit.size());
   InTransit.clear();
   Transit.clear();
+  Simulator.DropPending();
+  Queued.clear();
+  OtherMasterBytes.clear();
   link.ClosedMs = platform::TickCount64();
 }
 

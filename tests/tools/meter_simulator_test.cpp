@@ -271,6 +271,15 @@ TEST_F(MeterSimulatorTest, ErrorAnswersEchoDelayAndPreamble) {
   EXPECT_EQ(frame[FrameControlOffset], 0xC1);
   EXPECT_EQ(frame[12], 0x06);
   EXPECT_EQ(sim.MillisecondsToNextOutput(), -1);
+
+  // A cut line loses what was on its way: the echo, the answer and half a request.
+  sim.Receive(request);
+  sim.Receive(TBytes(request.begin(), request.begin() + 5));
+  sim.DropPending();
+  sim.Receive(TBytes(request.begin() + 5, request.end()));
+  NowMs += 1000;
+  EXPECT_EQ(sim.TakeOutput(), TBytes(request.begin() + 5, request.end()));  // the echo of the tail alone
+  EXPECT_TRUE(sim.AnswersSent().empty());
 }
 
 TEST_F(MeterSimulatorTest, DropsAndNoiseFollowTheSeedAndNoiseHoldsNoStartByte) {

@@ -216,6 +216,12 @@ std::vector<uint8_t> TMeterSimulator::TakeOutput() {
   return due;
 }
 
+void TMeterSimulator::DropPending() {
+  Output.clear();
+  Input.clear();
+  Records.clear();
+}
+
 int64_t TMeterSimulator::MillisecondsToNextOutput() const {
   if (Output.empty()) return -1;
   const uint64_t now = Clock();

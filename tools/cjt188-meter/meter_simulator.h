@@ -87,6 +87,9 @@ class TMeterSimulator {
   // The answers sent, oldest first; the oldest go beyond MaxAnswerRecords.
   const std::vector<TAnswerRecord>& AnswersSent() const { return Records; }
   std::vector<TAnswerRecord> TakeAnswersSent() { return std::exchange(Records, {}); }
+  // The line was cut: the bytes on their way (answers and echo not yet out, a request half
+  // heard) are lost, and so are their records.
+  void DropPending();
   const std::vector<TMeterModel>& Meters() const { return Models; }
   // True when a request with this meter type and address reaches the meter: the type is
   // the meter's or 0xAA; the address is the meter's, with 0xAA bytes matching any byte, or
