@@ -232,6 +232,31 @@ TEST_F(ReadingsKept, LateErrorAnswerOfAnotherMeterKeepsTheWait) {
   EXPECT_EQ(Log().find("Request timeout"), std::string::npos);
 }
 
+TEST_F(ReadingsKept, LateEchoOfAnEarlierAttemptKeepsTheWait) {
+  Start(QueryXml({RequestXml("1234567", "20", {"901F"}, Once)}));
+  Run(600);  // the first attempt timed out, the second is out
+  const std::vector<std::string> requests = RequestsSent();
+  ASSERT_EQ(requests.size(), 2u);
+  Log();
+  Feed(requests[0]);  // the line returns the first attempt only now
+  EXPECT_EQ(Log().find("Outgoing data received!"), std::string::npos);
+  EXPECT_EQ(Feed(Answer(0x20, MeterA, 0x901F)).size(), 1u);
+}
+
+TEST_F(ReadingsKept, LateAnswerOfAConfiguredMeterDoesNotCloseTheConnection) {
+  Start(QueryXml({RequestXml("1234567", "20", {"901F"}, Poll(2)), RequestXml("1111", "20", {"901F"}, "", false)}));
+  ConnectionEvent(ConnectionOpened, 5);
+  Run(700);  // sent at once, timed out after 500 ms
+  ASSERT_FALSE(RequestsSent().empty());
+  Feed(Answer(0x20, MeterA, 0x901F), 5, 1, "TCP:10.0.0.1:5000");
+  for (const host::TSentData& sent : Sent) EXPECT_NE(sent.Kind, DataKindSendText);
+  EXPECT_EQ(Log().find("Unallowable address"), std::string::npos);
+  // A meter nobody configured is still refused.
+  Feed(Answer(0x20, MeterC, 0x901F), 5, 1, "TCP:10.0.0.1:5000");
+  ASSERT_FALSE(Sent.empty());
+  EXPECT_EQ(Sent.back().Bytes, "<<CLOSE>>");
+}
+
 TEST_F(ReadingsKept, ShortAnswerStopsAtTheFirstValueThatDoesNotFit) {
   Start(QueryXml({RequestXml("1234567", "20", {"901F"}, "", false)}));
   // A heat 901F answer without its last four value bytes: the timestamp no longer fits.
