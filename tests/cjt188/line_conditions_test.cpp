@@ -5,11 +5,11 @@
 // judges every packet the host got against what the line did.
 //
 // A fixed set of seeds runs in every build. A long run:
-//   CJT_LINE_SEED=1234 CJT_LINE_MINUTES=30 ./data_path_tests --gtest_filter=LineConditions.LongRun
+//   CJT_LINE_SEED=1234 CJT_LINE_MINUTES=30 ./data_path_tests --gtest_filter=LineConditionsLong.LongRun
 // runs worlds of seeds 1234, 1235, ... (CJT_LINE_WORLD_SECONDS simulated seconds each,
 // default 120) until the minutes have passed; CJT_LINE_TRACE=1 prints the timeline of every
-// link with violations (=all: of every link), and CJT_LINE_CALM=echo,short,... leaves conditions out (see
-// PlanWorld) to tell which one a fault needs.
+// link with violations (=all: of every link), and CJT_LINE_CALM=echo,short,... leaves
+// conditions out (see PlanWorld) to tell which one a fault needs.
 #include <gtest/gtest.h>
 
 #include <chrono>
