@@ -183,12 +183,11 @@ void TCjt188ParserClient::ReportUnallowable(const std::string& address) {
 
 // The awaited request when there is one; otherwise any listen-only request.
 TRequestItem* TCjt188ParserClient::FindCandidate(const std::string& address, uint8_t control, uint32_t di) {
+  // The current request also takes an answer that comes again (repeated by the meter or the
+  // line) after it was answered.
   TRequestItem* current = CurrentItem();
-  if (current != nullptr && Queue->ResponseTimer.IsStarted())
-    return Matches(*current, address, control, di) ? current : nullptr;
-  // An answer already taken may come twice (repeated by the meter or the line).
   if (current != nullptr && Matches(*current, address, control, di)) return current;
-  if (Port.Module.ListenOnlyCount < 1) return nullptr;
+  if ((current != nullptr && Queue->ResponseTimer.IsStarted()) || Port.Module.ListenOnlyCount < 1) return nullptr;
   TReadLocked<TBasicRequestList> items(Queue->Items);
   for (TBasicRequestItem* item : *items) {
     auto* candidate = dynamic_cast<TRequestItem*>(item);

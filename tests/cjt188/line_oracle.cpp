@@ -5,7 +5,6 @@
 #include <map>
 
 #include "cjt188/frame.h"
-#include "plugin/parsed_data_list.h"
 #include "tests/cjt188/expected_values.h"
 
 namespace cjt::test_support {
@@ -30,19 +29,6 @@ std::string Hex(std::span<const uint8_t> bytes) {
     text += pair;
   }
   return text;
-}
-
-std::vector<std::string> SplitText(const std::string& text) {
-  std::vector<std::string> frames;
-  if (text.empty()) return frames;
-  const std::string separator = PacketTextSeparator;
-  size_t from = 0;
-  for (size_t at = text.find(separator); at != std::string::npos; at = text.find(separator, from)) {
-    frames.push_back(text.substr(from, at - from));
-    from = at + separator.size();
-  }
-  frames.push_back(text.substr(from));
-  return frames;
 }
 
 class TLinkJudge {
@@ -203,7 +189,7 @@ class TLinkJudge {
 
   void JudgeDelivery(const TDelivery& delivery) {
     if (delivery.Packets.empty()) return;
-    const std::vector<std::string> frames = SplitText(delivery.Packets[0].Text);
+    const std::vector<std::string> frames = delivery.Packets[0].Frames();
     size_t next = 0;
     for (const TPacket& packet : delivery.Packets) JudgePacket(packet, frames, next, delivery.AtMs);
     if (next < frames.size())

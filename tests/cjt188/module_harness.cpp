@@ -60,6 +60,19 @@ size_t TPacket::CountOf(const std::string& name) const {
       std::count_if(Values.begin(), Values.end(), [&](const auto& value) { return value.first == name; }));
 }
 
+std::vector<std::string> TPacket::Frames() const {
+  std::vector<std::string> frames;
+  if (Text.empty()) return frames;
+  const std::string_view separator = PacketTextSeparator;
+  size_t from = 0;
+  for (size_t at = Text.find(separator); at != std::string::npos; at = Text.find(separator, from)) {
+    frames.push_back(Text.substr(from, at - from));
+    from = at + separator.size();
+  }
+  frames.push_back(Text.substr(from));
+  return frames;
+}
+
 std::vector<std::string> TPacket::Names() const {
   std::vector<std::string> names;
   for (const auto& value : Values) names.push_back(value.first);

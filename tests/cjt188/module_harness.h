@@ -33,6 +33,8 @@ struct TPacket {
   std::optional<std::string> Value(const std::string& name, size_t n = 0) const;
   size_t CountOf(const std::string& name) const;
   std::vector<std::string> Names() const;
+  // The frames the packet was made of: its text cut at the separators (none when empty).
+  std::vector<std::string> Frames() const;
 };
 
 // The packets of one delivery through the host's send function (none for other kinds).

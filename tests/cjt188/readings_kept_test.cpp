@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "cjt188/frame.h"
-#include "plugin/parsed_data_list.h"
 #include "tests/cjt188/module_harness.h"
 
 namespace cjt::test_support {
@@ -27,23 +26,12 @@ std::string Poll(int seconds) {
          "</PollInterval><PollUnits>S</PollUnits>";
 }
 
-// The frames a packet was made of.
-std::vector<std::string> FramesOf(const TPacket& packet) {
-  std::vector<std::string> frames;
-  size_t start = 0;
-  for (size_t end; (end = packet.Text.find(PacketTextSeparator, start)) != std::string::npos;
-       start = end + std::string_view(PacketTextSeparator).size())
-    frames.push_back(packet.Text.substr(start, end - start));
-  frames.push_back(packet.Text.substr(start));
-  return frames;
-}
-
 // Every frame of the packet comes from the meter its DEVICE_ID names.
 void ExpectOneMeter(const TPacket& packet) {
   const std::optional<std::string> device = packet.Value("DEVICE_ID");
   ASSERT_TRUE(device.has_value());
   EXPECT_EQ(packet.CountOf("DEVICE_ID"), 1u);
-  for (const std::string& frame : FramesOf(packet)) {
+  for (const std::string& frame : packet.Frames()) {
     ASSERT_GE(frame.size(), FrameOverhead);
     const auto* bytes = reinterpret_cast<const uint8_t*>(frame.data());
     EXPECT_EQ(AddressText(std::span(bytes + FrameAddressOffset, 7)), *device);
@@ -97,7 +85,7 @@ TEST_F(ReadingsKept, InterleavedGroupsNeverShareAPacket) {
   size_t frames = 0;
   for (const TPacket& packet : packets) {
     ExpectOneMeter(packet);
-    frames += FramesOf(packet).size();
+    frames += packet.Frames().size();
   }
   // Every answer sent is in some packet; at the end a group may still be half answered.
   EXPECT_LE(frames, Line->Stats().Answers);
@@ -168,7 +156,7 @@ TEST_F(ReadingsKept, ListenOnlyGroupEndsWhenAnItemComesAgainOrAnotherGroupAnswer
   EXPECT_TRUE(Feed(Answer(0x20, MeterA, 0x901F)).empty());
   const std::vector<TPacket> ofA = Feed(Answer(0x20, MeterA, 0x911F));
   ASSERT_EQ(ofA.size(), 1u);
-  EXPECT_EQ(FramesOf(ofA[0]).size(), 2u);
+  EXPECT_EQ(ofA[0].Frames().size(), 2u);
   EXPECT_EQ(SentPackets().size(), 2u);
 }
 
@@ -193,7 +181,7 @@ TEST_F(ReadingsKept, EchoingLineKeepsTheWaitForTheAnswer) {
   size_t answers = 0;
   for (const TPacket& packet : AllPackets()) {
     ExpectOneMeter(packet);
-    answers += FramesOf(packet).size();
+    answers += packet.Frames().size();
   }
   // The last request may still await its answer.
   EXPECT_GE(answers + 1, requests);
