@@ -1,11 +1,28 @@
 #include "support/component.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 #include "support/text_values.h"
 
 namespace cjt {
+
+namespace {
+
+// Cut towards zero and held to the 64-bit range, as a text of digits reads; not a number
+// reads as 0. A float beyond the range has no integer value of its own.
+int64_t FloatToInteger(double real) {
+  if (std::isnan(real)) return 0;
+  if (real >= 9223372036854775808.0) return std::numeric_limits<int64_t>::max();
+  if (real < -9223372036854775808.0) return std::numeric_limits<int64_t>::min();
+  return static_cast<int64_t>(real);
+}
+
+}  // namespace
 
 std::string PropValueText(const TPropValue& value) {
   if (const auto* text = std::get_if<std::string>(&value)) return *text;
@@ -21,7 +38,7 @@ std::string PropValueText(const TPropValue& value) {
 
 int64_t PropValueInteger(const TPropValue& value) {
   if (const auto* number = std::get_if<int64_t>(&value)) return *number;
-  if (const auto* real = std::get_if<double>(&value)) return static_cast<int64_t>(*real);
+  if (const auto* real = std::get_if<double>(&value)) return FloatToInteger(*real);
   if (const auto* text = std::get_if<std::string>(&value)) return std::strtoll(text->c_str(), nullptr, 10);
   return 0;
 }
@@ -71,7 +88,10 @@ void TComponent::BindString(std::string name, std::string& field, TPropKind kind
 
 void TComponent::BindInteger(std::string name, int32_t& field) {
   AddProperty({std::move(name), TPropKind::Integer, [&field] { return TPropValue(int64_t{field}); },
-               [&field](const TPropValue& value) { field = static_cast<int32_t>(PropValueInteger(value)); }});
+               [&field](const TPropValue& value) {
+                 // Held to the field's range rather than wrapped into an unrelated number.
+                 field = static_cast<int32_t>(std::clamp<int64_t>(PropValueInteger(value), INT32_MIN, INT32_MAX));
+               }});
 }
 
 void TComponent::BindFloat(std::string name, double& field) {

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -39,10 +40,24 @@ std::string Hex(const std::string& bytes) {
   return out.empty() ? "-" : out;
 }
 
-std::string Unhex(const std::string& text) {
-  if (text == "-") return {};
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// The bytes of a field, or nothing when it is not one (a damaged line).
+std::optional<std::string> Unhex(const std::string& text) {
+  if (text == "-") return std::string();
+  if (text.size() % 2 != 0) return std::nullopt;
   std::string out;
-  for (size_t i = 0; i + 1 < text.size(); i += 2) out += static_cast<char>(std::stoi(text.substr(i, 2), nullptr, 16));
+  for (size_t i = 0; i < text.size(); i += 2) {
+    const int high = HexDigit(text[i]);
+    const int low = HexDigit(text[i + 1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    out += static_cast<char>(high * 16 + low);
+  }
   return out;
 }
 
@@ -90,34 +105,40 @@ class TStoreLock {
   int File = -1;
 };
 
+// Adds one line of the file to the store; a line that does not read (a damaged file) is
+// left out, so that the rest of the store stays usable and the next change writes it anew.
+void AddLine(const std::string& line, TStore& store) {
+  std::istringstream fields(line);
+  std::string kind, root, path;
+  if (!(fields >> kind >> root >> path)) return;
+  const std::optional<std::string> keyPath = Unhex(path);
+  if (!keyPath) return;
+  TStoredKey& key = store[{std::atoi(root.c_str()), Lower(*keyPath)}];
+  key.Path = *keyPath;
+  std::string name, type, data;
+  if (kind != "V" || !(fields >> name >> type >> data)) return;
+  const std::optional<std::string> valueName = Unhex(name);
+  const std::optional<std::string> bytes = Unhex(data);
+  if (!valueName || !bytes) return;
+  TStoredValue value{*valueName, {}};
+  if (type == "T") {
+    value.Value.Type = TRegistryValue::Text;
+    value.Value.TextValue = *bytes;
+  } else if (type == "I") {
+    value.Value.Type = TRegistryValue::Integer;
+    value.Value.IntegerValue = std::strtoll(bytes->c_str(), nullptr, 10);
+  } else {
+    value.Value.Type = TRegistryValue::Binary;
+    value.Value.Bytes.assign(bytes->begin(), bytes->end());
+  }
+  key.Values[Lower(value.Name)] = std::move(value);
+}
+
 TStore LoadStore() {
   TStore store;
   std::ifstream in(StoreFile());
   std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream fields(line);
-    std::string kind, root, path;
-    if (!(fields >> kind >> root >> path)) continue;
-    const std::string keyPath = Unhex(path);
-    TStoredKey& key = store[{std::atoi(root.c_str()), Lower(keyPath)}];
-    key.Path = keyPath;
-    if (kind != "V") continue;
-    std::string name, type, data;
-    if (!(fields >> name >> type >> data)) continue;
-    TStoredValue value{Unhex(name), {}};
-    const std::string bytes = Unhex(data);
-    if (type == "T") {
-      value.Value.Type = TRegistryValue::Text;
-      value.Value.TextValue = bytes;
-    } else if (type == "I") {
-      value.Value.Type = TRegistryValue::Integer;
-      value.Value.IntegerValue = std::strtoll(bytes.c_str(), nullptr, 10);
-    } else {
-      value.Value.Type = TRegistryValue::Binary;
-      value.Value.Bytes.assign(bytes.begin(), bytes.end());
-    }
-    key.Values[Lower(value.Name)] = std::move(value);
-  }
+  while (std::getline(in, line)) AddLine(line, store);
   return store;
 }
 

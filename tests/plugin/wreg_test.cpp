@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
 
 #include "options/proxy_code_object.h"
@@ -168,6 +169,24 @@ TEST(Wreg, CustomStorageTouchesNoFileAndNoRegistry) {
   EXPECT_FALSE(std::ifstream("$CUSTOM$").good());
 }
 
+// Values handed over for an integer property that no integer holds read as the nearest
+// one (not a number as 0), never as an unrelated wrapped number.
+TEST(Wreg, OutOfRangeValuesHoldToTheIntegerRange) {
+  const std::pair<TPropValue, int32_t> cases[] = {
+      {TPropValue(1e300), INT32_MAX},         {TPropValue(-1e300), INT32_MIN},
+      {TPropValue(std::nan("")), 0},          {TPropValue(int64_t{5000000000}), INT32_MAX},
+      {TPropValue(std::string("-99999999999")), INT32_MIN}, {TPropValue(-12.9), -12}};
+  for (const auto& [given, expected] : cases) {
+    TWreg store = Store(TWreg::CustomStorage);
+    store.GetValue = [&](TWreg&, const TWreg::TEntry& entry, TPropKind, TPropValue& value) {
+      if (entry.ValueName == "Left") value = given;
+    };
+    TProxyCodeObject loaded;
+    ASSERT_TRUE(store.Load(loaded));
+    EXPECT_EQ(loaded.Left, expected) << PropValueText(given);
+  }
+}
+
 TEST(Wreg, MissingIniFileIsNotCreatedByLoading) {
   TTempFolder folder;
   TWreg store = Store(folder.File("missing.ini"));
@@ -221,6 +240,29 @@ TEST(Wreg, RegistryRoundTrip) {
   ASSERT_TRUE(store.ListValues(names));
   EXPECT_EQ(names.size(), 8u);
 }
+
+#ifndef _WIN32
+// A damaged line in the file of the registry store (a field that is no hexadecimal) is left
+// out: the rest of the store still reads, and the next change writes the file without it.
+TEST(Wreg, DamagedLinesOfTheRegistryFileAreLeftOut) {
+  TRegistrySandbox sandbox;
+  TWreg store = Store("");
+  store.RegistryRoot = platform::RootCurrentUser;
+  store.RegistryPath = sandbox.Path;
+  TProxyCodeObject saved;
+  Change(saved);
+  ASSERT_TRUE(store.Save(saved));
+  const std::string file = sandbox.Folder.File("registry");
+  std::ofstream(file, std::ios::app) << "V 1 zz 4c656674 T 3130\n";
+
+  TProxyCodeObject loaded;
+  ASSERT_TRUE(store.Load(loaded));
+  ExpectChanged(loaded);
+  loaded.Top = 5;
+  ASSERT_TRUE(store.Save(loaded));
+  EXPECT_EQ(TTempFolder::Read(file).find(" zz "), std::string::npos);
+}
+#endif
 
 TEST(Wreg, SecondRootWhenTheFirstCannotBeOpened) {
   TRegistrySandbox sandbox;
