@@ -56,7 +56,8 @@ finding() {
   fi
 }
 
-# run_target PATH: one target over its corpus and for the chosen time; false on a finding.
+# run_target PATH: one target over its corpus and for the chosen time; prints its line (and
+# the first lines of the report on a finding).
 run_target() {
   local program=$1 name
   name=$(basename "$program")
@@ -75,10 +76,9 @@ run_target() {
   printf '%-28s %s findings: %s\n' "$name" "$(figures "$log")" "${found:-none}"
   if [ -n "$found" ]; then
     grep -E 'ERROR:|runtime error:|SUMMARY:|Test unit written' "$log" | head -n 5 | sed 's/^/    /'
-    return 1
+  else
+    rmdir "$artifacts"
   fi
-  rmdir "$artifacts"
-  return 0
 }
 
 targets=()
@@ -92,10 +92,20 @@ if [ ${#targets[@]} -eq 0 ]; then
   exit 1
 fi
 
-echo "=== fuzz: ${#targets[@]} targets, $seconds s each ==="
+# The targets run side by side, as many at a time as the build used jobs; their lines are
+# printed in order when all have run.
+echo "=== fuzz: ${#targets[@]} targets, $seconds s each, $jobs at a time ==="
+mkdir -p build/fuzz-artifacts
+for program in "${targets[@]}"; do
+  while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n; done
+  run_target "$program" >"build/fuzz-artifacts/$(basename "$program").summary" &
+done
+wait
 failed=()
 for program in "${targets[@]}"; do
-  run_target "$program" || failed+=("$(basename "$program")")
+  summary=build/fuzz-artifacts/$(basename "$program").summary
+  cat "$summary"
+  grep -q 'findings: none$' "$summary" || failed+=("$(basename "$program")")
 done
 if [ ${#failed[@]} -gt 0 ]; then
   echo "FAILED fuzz targets: ${failed[*]} (inputs and reports in build/fuzz-artifacts/)"

@@ -9,8 +9,9 @@ demo_packages=(cmake make g++ libcxxopts-dev nlohmann-json3-dev)
 # zlib for the tests that gunzip the options script: native, i386 (linux32) and mingw (win32,
 # win64); wine32 and wine64 run the Windows flavours' tests; qemu-user-static runs the linux32
 # tests on kernels that execute no 32-bit programs; socat and jq for the host program's
-# end-to-end tests.
-packages=("${demo_packages[@]}" g++-multilib git googletest libbenchmark-dev zlib1g-dev zlib1g-dev:i386
+# end-to-end tests; clang and its runtime libraries (libclang_rt.fuzzer among them) build the
+# fuzz targets.
+packages=("${demo_packages[@]}" clang libclang-rt-14-dev g++-multilib git googletest libbenchmark-dev zlib1g-dev zlib1g-dev:i386
           g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
           libz-mingw-w64-dev wine wine32 wine64 qemu-user-static socat jq)
 

@@ -2,6 +2,7 @@
 # Builds and tests every flavour:
 #   native-asan  all tests with AddressSanitizer and UndefinedBehaviorSanitizer
 #   native-tsan  the threaded tests with ThreadSanitizer
+#   fuzz         every fuzz target (clang, libFuzzer) over its seed corpus and 20 s more
 #   linux32      all tests of the 32-bit x86 build with the POSIX platform layer; under
 #                qemu-i386-static where the kernel executes no 32-bit programs
 #   win64        all tests of the 64-bit Windows build under wine64
@@ -70,6 +71,10 @@ fi
 
 run_flavour native-asan "" -- -DCJT_SANITIZE=address,undefined
 run_flavour native-tsan "-L threads" -- -DCJT_SANITIZE=thread
+
+# No fuzz target may rot: each is built and runs its checked-in corpus and 20 s more.
+echo "=== fuzz ==="
+bash scripts/fuzz.sh 20 || failed+=("fuzz")
 
 linux32_emulator=()
 $can_run_32 || linux32_emulator=(-DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v qemu-i386-static)")

@@ -53,6 +53,14 @@ TWreg Store(const std::string& iniFile, const std::string& prefix = {}) {
   return store;
 }
 
+// The persisted-property list in the registry at path, under root first.
+TWreg RegistryStore(const std::string& path, uint8_t root) {
+  TWreg store = Store("");
+  store.RegistryRoot = root;
+  store.RegistryPath = path;
+  return store;
+}
+
 TEST(Wreg, Entries) {
   auto entry = TWreg::ParseEntry(" Left,Left ");
   ASSERT_TRUE(entry);
@@ -246,29 +254,22 @@ TEST(Wreg, RegistryRoundTrip) {
 // out: the rest of the store still reads, and the next change writes the file without it.
 TEST(Wreg, DamagedLinesOfTheRegistryFileAreLeftOut) {
   TRegistrySandbox sandbox;
-  TWreg store = Store("");
-  store.RegistryRoot = platform::RootCurrentUser;
-  store.RegistryPath = sandbox.Path;
-  TProxyCodeObject saved;
-  Change(saved);
-  ASSERT_TRUE(store.Save(saved));
+  const auto key = TRegistryKey::Open(platform::RootCurrentUser, sandbox.Path, true);
+  ASSERT_TRUE(key && key->WriteInteger("Left", 10));
   const std::string file = sandbox.Folder.File("registry");
   std::ofstream(file, std::ios::app) << "V 1 zz 4c656674 T 3130\n";
 
   TProxyCodeObject loaded;
-  ASSERT_TRUE(store.Load(loaded));
-  ExpectChanged(loaded);
-  loaded.Top = 5;
-  ASSERT_TRUE(store.Save(loaded));
+  ASSERT_TRUE(RegistryStore(sandbox.Path, platform::RootCurrentUser).Load(loaded));
+  EXPECT_EQ(loaded.Left, 10);
+  ASSERT_TRUE(key->WriteInteger("Top", 5));
   EXPECT_EQ(TTempFolder::Read(file).find(" zz "), std::string::npos);
 }
 #endif
 
 TEST(Wreg, SecondRootWhenTheFirstCannotBeOpened) {
   TRegistrySandbox sandbox;
-  TWreg store = Store("");
-  store.RegistryRoot = platform::RootNone;
-  store.RegistryPath = sandbox.Path;
+  TWreg store = RegistryStore(sandbox.Path, platform::RootNone);
   TProxyCodeObject saved;
   Change(saved);
   ASSERT_TRUE(store.Save(saved));
