@@ -61,7 +61,8 @@ class TAllKinds : public cjt::TComponent {
       entries.push_back("All." + property.Name + "," + (sharedValue ? "Value" : property.Name));
     return entries;
   }
-  // Every property as text; a string list by its lines.
+  // Every property as text; a string list by its lines, without empty lines at its end (its
+  // text, the lines joined by CR LF, cannot tell how many there were).
   std::vector<std::string> Texts() const {
     std::vector<std::string> texts;
     for (const cjt::TPropDef& property : Properties()) {
@@ -69,7 +70,7 @@ class TAllKinds : public cjt::TComponent {
       if (property.Kind == TPropKind::Strings) {
         std::string lines;
         for (std::string_view line : cjt::SplitLines(text)) lines.append(line).push_back('\n');
-        text = lines;
+        text = lines.substr(0, lines.find_last_not_of('\n') + 1);
       }
       texts.push_back(text);
     }
