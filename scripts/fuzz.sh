@@ -31,7 +31,9 @@ fi
 # Undefined behaviour is a finding too, not a message to read past.
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 export ASAN_OPTIONS=detect_leaks=1
+# A target that crashed left its scratch files there; they go before the next run.
 export TMPDIR=$root/build/fuzz-tmp
+rm -rf "$TMPDIR"
 mkdir -p "$TMPDIR"
 
 # The figures of libFuzzer's last status line: runs, cov, ft.
