@@ -165,7 +165,7 @@ TEST_F(DataSourceAtMidnight, TimeEventsWithUnusableTextsAddNothingToTheGap) {
   AddCronItem({"*", "*", "*", "*", "5-3,4-2", "0"});
   ASSERT_EQ(Source.Queue->Events.Count(), 2u);
   EXPECT_EQ(Connect(3).SilenceTimeout, DefaultSilenceTimeout);
-  AddCronItem({"*", "*", "*", "*", "0", "0"});  // hourly
+  AddCronItem({"*", "*", "*", "*", "0", "0"});     // hourly
   EXPECT_EQ(Connect(4).SilenceTimeout, 4680000u);  // 1.3 hours
 }
 
