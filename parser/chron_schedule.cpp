@@ -15,6 +15,8 @@ const std::array<TChronRange, ChronFieldCount> ChronRanges = {
 namespace {
 
 constexpr int MaxSearchTests = 10000;
+constexpr const char* InvalidTextMessage = "Schedule is not in valid CRON format";
+constexpr const char* InvalidSearchMessage = "Invalid cron format";
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
@@ -80,6 +82,8 @@ void ParseList(std::string_view field, TChronRange range, int32_t step, TChronEn
     if (comma == std::string_view::npos) break;
     start = comma + 1;
   }
+  // Ranges that all run downwards ("5-3,4-2") leave nothing to fire on.
+  if (values.empty()) throw EScheduleError(InvalidTextMessage);
   std::sort(values.begin(), values.end());
   values.erase(std::unique(values.begin(), values.end()), values.end());
   entry.Values.assign(values.begin(), values.end());
@@ -139,7 +143,7 @@ TChronSchedule ParseCronText(std::string_view text) {
     chron[i] = ParseChronField(fields[i], ChronRanges[i]);
     allAny = allAny && chron[i].Any && chron[i].Step == 0;
   }
-  if (allAny) throw EScheduleError("Schedule is not in valid CRON format");
+  if (allAny) throw EScheduleError(InvalidTextMessage);
   return chron;
 }
 
@@ -250,7 +254,7 @@ class TNextTimeSearch {
   }
 
   void CountTest() {
-    if (++Tests > MaxSearchTests) throw EScheduleError("Invalid cron format");
+    if (++Tests > MaxSearchTests) throw EScheduleError(InvalidSearchMessage);
   }
 
   TChronSchedule Entries;
@@ -263,9 +267,18 @@ class TNextTimeSearch {
   int Tests = 0;
 };
 
+// A field the search can step through: explicit values, a "?" over a span that is not
+// empty, or a range with a step of at least 1. A zeroed entry, as a schedule that never took
+// a text holds, is none of these: its step would divide by zero.
+bool CanStep(const TChronEntry& entry) {
+  if (!entry.Values.empty()) return true;
+  return entry.Any ? entry.Max >= entry.Min : entry.Step >= 1;
+}
+
 }  // namespace
 
 double FindNextTime(const TChronSchedule& chron, double from, double start, double end) {
+  if (!std::all_of(chron.begin(), chron.end(), CanStep)) throw EScheduleError(InvalidSearchMessage);
   const double t = std::max(from, start);
   if (end > 0 && t > end) return 0;
   return TNextTimeSearch(chron, t, start, end).Run();

@@ -50,7 +50,8 @@ struct TChronRange {
 extern const std::array<TChronRange, ChronFieldCount> ChronRanges;
 
 // Parses a whole cron text. Non-integer parts raise EIntegerConversion; seven "?" fields
-// without a step raise EScheduleError "Schedule is not in valid CRON format".
+// without a step, or a list whose ranges all run downwards, raise EScheduleError "Schedule is
+// not in valid CRON format".
 TChronSchedule ParseCronText(std::string_view text);
 
 // Parses one field with the range of "*".
@@ -58,8 +59,9 @@ TChronEntry ParseChronField(std::string_view field, TChronRange range);
 
 // The earliest whole second after from (and after start, when non-zero) at which all fields
 // match, or 0 when there is none up to the last year or it lies after end (when non-zero).
-// Date-times are days since 1899-12-30. A search needing more than 10000 loop tests raises
-// EScheduleError "Invalid cron format".
+// Date-times are days since 1899-12-30. A schedule with a field it cannot step through (a
+// zeroed one), or a search needing more than 10000 loop tests, raises EScheduleError
+// "Invalid cron format".
 double FindNextTime(const TChronSchedule& chron, double from, double start, double end);
 
 }  // namespace cjt

@@ -134,7 +134,8 @@ void TQueueControllerTimer::StopEvents() {
 std::vector<std::string> TQueueControllerTimer::EventCronTexts() const {
   std::lock_guard lock(EventsMutex);
   std::vector<std::string> texts;
-  for (TScheduledEvent* event : Events) texts.push_back(event->Schedule().CronText());
+  for (TScheduledEvent* event : Events)
+    if (event->Schedule().HasCron()) texts.push_back(event->Schedule().CronText());
   return texts;
 }
 

@@ -44,7 +44,8 @@ class TQueueControllerTimer : public TQueueController {
   // Takes every event out of the list, then stops them, the last first, and frees them;
   // failures are swallowed.
   void StopEvents();
-  // The cron texts of the time events, for readers on other threads.
+  // The cron texts of the time events, for readers on other threads; an event whose text
+  // could not be used has none and is left out.
   std::vector<std::string> EventCronTexts() const;
   // The handler of every time event: triggers the items of the event's group and steps.
   void OnEventFired(TScheduledEvent& event);

@@ -23,6 +23,7 @@ void TSchedule::SetCronText(std::string_view text) {
   if (text == FCronText) return;
   Chron = ParseCronText(text);
   FCronText = std::string(text);
+  FHasCron = true;
   Reset();
 }
 
@@ -33,7 +34,8 @@ bool TSchedule::Reset() {
 
 bool TSchedule::Advance() {
   PrevTime = NextTime;
-  NextTime = FindNextTime(Chron, NextTime, StartDate, EndDate);
+  // Without a text Chron is all zeros, which no search can step through.
+  NextTime = FHasCron ? FindNextTime(Chron, NextTime, StartDate, EndDate) : 0;
   return NextTime != 0;
 }
 

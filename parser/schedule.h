@@ -22,12 +22,15 @@ class TSchedule {
   TSchedule();
 
   const std::string& CronText() const { return FCronText; }
+  // Whether a text was taken; until then the schedule has no times.
+  bool HasCron() const { return FHasCron; }
   // Takes a new text: parses it (raising on an invalid text, and then changing nothing),
   // stores it and resets. The same text again changes nothing.
   void SetCronText(std::string_view text);
   // NextTime := now, then Advance; whether a next time exists.
   bool Reset();
-  // PrevTime := NextTime; NextTime := the next firing time after it (0 when none).
+  // PrevTime := NextTime; NextTime := the next firing time after it (0 when none, and
+  // always 0 without a text).
   bool Advance();
   // Sets State for the present moment; a first run fires at once (or waits for StartDate).
   void Check(bool& firstRun);
@@ -41,6 +44,7 @@ class TSchedule {
 
  private:
   std::string FCronText;
+  bool FHasCron = false;
 };
 
 }  // namespace cjt

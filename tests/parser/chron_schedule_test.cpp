@@ -97,8 +97,15 @@ TEST(ChronSchedule, UnusableTextsAreRefused) {
   EXPECT_THROW(ParseCronText("*/x"), EIntegerConversion);
   EXPECT_THROW(ParseCronText("1-"), EIntegerConversion);
   EXPECT_THROW(ParseCronText("99999999999"), EIntegerConversion);
+  // A list whose ranges all run downwards has no value at all.
+  EXPECT_TRUE(RaisesWithMessage<EScheduleError>([] { ParseCronText("0 5-3,4-2 * * * *"); },
+                                                "Schedule is not in valid CRON format"));
+  EXPECT_EQ(ParseChronField("5-3,4", ChronRanges[cfMinute]).Values, (std::vector<int32_t>{4}));
   // A second that no minute has: the search gives up after 10000 tests.
   EXPECT_TRUE(RaisesWithMessage<EScheduleError>([] { Next("70 * * * * *", At(2024, 3, 15)); }, "Invalid cron format"));
+  // A schedule that never took a text is refused, not stepped by 0, even at second 0.
+  EXPECT_TRUE(RaisesWithMessage<EScheduleError>([] { FindNextTime(TChronSchedule{}, At(2024, 3, 15), 0, 0); },
+                                                "Invalid cron format"));
 }
 
 }  // namespace

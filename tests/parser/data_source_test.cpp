@@ -45,7 +45,7 @@ class TScriptedClient : public TCustomParserScheduledClient {
 
 class DataSourceTest : public testing::Test {
  protected:
-  DataSourceTest() {
+  explicit DataSourceTest(double startDateTime = 46000.5) : Clock{3000000, startDateTime} {
     Source.ClientClass = [](TDataSourceScheduledWithClients& source, const TPluginCallRecord& record) {
       return std::unique_ptr<TCustomParserScheduledClient>(std::make_unique<TScriptedClient>(source, record));
     };
@@ -57,6 +57,23 @@ class DataSourceTest : public testing::Test {
     return dynamic_cast<TScriptedClient&>(*Source.FindOrCreateClient(record, false, Source.ClientClass));
   }
 
+  // A cron item of the master queue with its time event.
+  void AddCronItem(const TExportCronParams& fields) {
+    auto item = std::make_unique<TBasicRequestItem>();
+    item->Method = item->Schedule.Method = rmCron;
+    item->Schedule.Cron = fields;
+    Source.Queue->ScheduleItem(*item);
+    Source.Queue->Items.Add(item.release());
+  }
+
+  TCustomParserScheduledClient& Connect(uint32_t key) {
+    TPluginCallRecord event{};
+    event.ConnectionKey = key;
+    event.Input = {0, 0, DataKindConnection, ConnectionOpened};
+    Source.ProcessPacket(event);
+    return Client(key);
+  }
+
   void Feed(uint32_t key, const std::string& bytes) {
     TkroParamsList output;
     TPluginCallRecord record{};
@@ -65,7 +82,7 @@ class DataSourceTest : public testing::Test {
     Source.ProcessPacket(record);
   }
 
-  platform::TManualClock Clock{3000000};
+  platform::TManualClock Clock;
   platform::TManualTimerPump Pump;
   TkroPlugin Plugin{0, nullptr};
   TDataSourceScheduledWithClients Source{Plugin};
@@ -122,11 +139,7 @@ TEST_F(DataSourceTest, EventDrivenClientsStayAsLongAsTheLongestPollingGap) {
   item->Method = rmPoll;
   item->PollInterval = 5000;
   Source.Queue->Items.Add(item.release());
-  TPluginCallRecord event{};
-  event.ConnectionKey = 3;
-  event.Input = {0, 0, DataKindConnection, ConnectionOpened};
-  Source.ProcessPacket(event);
-  TCustomParserScheduledClient& client = Client(3);
+  TCustomParserScheduledClient& client = Connect(3);
   EXPECT_TRUE(client.EventDriven);
   EXPECT_EQ(client.SilenceTimeout, DefaultSilenceTimeout);  // 6500 is less
   client.SilenceTimeout = 1000;
@@ -138,6 +151,22 @@ TEST_F(DataSourceTest, EventDrivenClientsStayAsLongAsTheLongestPollingGap) {
   client.SilenceTimeout = NeverSilent;
   client.LoadRequests();
   EXPECT_EQ(client.SilenceTimeout, NeverSilent);
+}
+
+// At midnight every time field of the present moment is 0: the time events whose text could
+// not be used (a day name, ranges that all run downwards) must take no part in the gap.
+class DataSourceAtMidnight : public DataSourceTest {
+ protected:
+  DataSourceAtMidnight() : DataSourceTest(46000.0) {}
+};
+
+TEST_F(DataSourceAtMidnight, TimeEventsWithUnusableTextsAddNothingToTheGap) {
+  AddCronItem({"MON", "*", "*", "12", "0", "0"});
+  AddCronItem({"*", "*", "*", "*", "5-3,4-2", "0"});
+  ASSERT_EQ(Source.Queue->Events.Count(), 2u);
+  EXPECT_EQ(Connect(3).SilenceTimeout, DefaultSilenceTimeout);
+  AddCronItem({"*", "*", "*", "*", "0", "0"});     // hourly
+  EXPECT_EQ(Connect(4).SilenceTimeout, 4680000u);  // 1.3 hours
 }
 
 }  // namespace

@@ -122,11 +122,14 @@ TEST_F(ScheduledEventAtYearEnd, AsleepPastTheLastTimeItFiresOnceAndNeverAgain) {
 
 TEST_F(ScheduledEvent, ScheduleChecksAndATextThatFailsChangesNothing) {
   TSchedule schedule;
+  EXPECT_FALSE(schedule.Reset());  // no text yet: no times
+  EXPECT_EQ(schedule.NextTime, 0);
   schedule.SetCronText("0 0 12 * * *");
   EXPECT_EQ(schedule.NextTime, At(12, 0, 0));
   EXPECT_THROW(schedule.SetCronText("0 0 x * * *"), EIntegerConversion);
   EXPECT_THROW(schedule.SetCronText("? ? ? ? ? ? ?"), EScheduleError);
   EXPECT_EQ(schedule.CronText(), "0 0 12 * * *");
+  EXPECT_TRUE(schedule.HasCron());
   EXPECT_EQ(schedule.Chron[cfHour].Min, 12);
   EXPECT_FALSE(schedule.Chron[cfSecond].Any);
   bool firstRun = true;
