@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "params/borrowed_list_intf.h"
 #include "params/intf_ref.h"
 #include "params/kro_params_list.h"
+#include "tests/common/foreign_list.h"
 
 namespace cjt {
 namespace {
@@ -63,6 +66,31 @@ TEST(CallContext, BlocksThatAreNoListsStayAsTheyAre) {
   EXPECT_EQ(+record.Input.Kind, DataKindSendBytes);
   EXPECT_EQ(+record.Output.Kind, DataKindWrapList);  // no list signature: never read as a list
   EXPECT_EQ(BlockList(record.Output), nullptr);
+}
+
+// A block of kind 9 may hold either interface of a host's own list: the call is given the
+// 8-bit one, asked of the object; an object that answers none fails the call.
+TEST(CallContext, HostListInterfacesInBlocksAreAskedForTheOneTheCallUses) {
+  test_support::TForeignList input, output;
+  input.Add("Flow", TVariant(2.5));
+  HostList* inputVar = input.RefW();
+  HostList* outputVar = output.RefW();
+  TPluginCallRecord record{};
+  record.Input = {0, 0, DataKindListIntf, reinterpret_cast<uintptr_t>(&inputVar)};
+  record.Output = {0, 0, DataKindListIntf, reinterpret_cast<uintptr_t>(&outputVar)};
+  {
+    TCallContext context(record);
+    EXPECT_EQ(BlockList(record.Input)->Count(), 1);
+    TIntfRef<IkroParamsListItemW> item;
+    ASSERT_EQ(BlockList(record.Output)->Add("Energy", TVariant(int32_t{7}).Raw(), item.Receive()), 0);
+  }
+  EXPECT_EQ(+record.Output.Data, reinterpret_cast<uintptr_t>(&outputVar));
+  ASSERT_EQ(output.Count(), 1u);
+  EXPECT_EQ(output.Name(0), "Energy");
+
+  output.AnswersLists = false;
+  EXPECT_THROW(TCallContext context(record), std::invalid_argument);
+  EXPECT_EQ(+record.Input.Data, reinterpret_cast<uintptr_t>(&inputVar));
 }
 
 }  // namespace
