@@ -100,6 +100,9 @@ class TForeignList {
   static const char* HOST_CALL GetName(HostItem* self) { return ItemOf(self).Name.c_str(); }
   static uint8_t HOST_CALL IsNewRowOf(HostItem* self) { return ItemOf(self).DataType == RowMarkerDataType; }
 
+  // The slots left out are null on purpose.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
   static inline const HostListAVtbl TableA = {.QueryInterface = QueryInterface,
                                               .AddRef = Counted,
                                               .Release = Counted,
@@ -120,6 +123,7 @@ class TForeignList {
                                                 .GetValue = GetValue,
                                                 .GetName = GetName,
                                                 .IsNewRow = IsNewRowOf};
+#pragma GCC diagnostic pop
 
   TListRef A{&TableA, this};
   TListRef W{&TableW, this};

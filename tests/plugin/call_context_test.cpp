@@ -80,9 +80,12 @@ TEST(CallContext, HostListInterfacesInBlocksAreAskedForTheOneTheCallUses) {
   record.Output = {0, 0, DataKindListIntf, reinterpret_cast<uintptr_t>(&outputVar)};
   {
     TCallContext context(record);
-    EXPECT_EQ(BlockList(record.Input)->Count(), 1);
-    TIntfRef<IkroParamsListItemW> item;
-    ASSERT_EQ(BlockList(record.Output)->Add("Energy", TVariant(int32_t{7}).Raw(), item.Receive()), 0);
+    // Called as the host's own tables see it: the object is no C++ object of ours.
+    HostList* in = reinterpret_cast<HostList*>(BlockList(record.Input));
+    HostList* out = reinterpret_cast<HostList*>(BlockList(record.Output));
+    EXPECT_EQ(ListA(in)->Count(in), 1);
+    HostItem* item = nullptr;
+    ASSERT_EQ(ListA(out)->Add(out, "Energy", TVariant(int32_t{7}).Raw(), &item), 0);
   }
   EXPECT_EQ(+record.Output.Data, reinterpret_cast<uintptr_t>(&outputVar));
   ASSERT_EQ(output.Count(), 1u);
