@@ -60,7 +60,8 @@ TVariant ArgumentValue(std::string_view name, std::string_view text) {
   std::string upper(name);
   std::transform(upper.begin(), upper.end(), upper.begin(), [](unsigned char c) { return std::toupper(c); });
   if (upper == "HANDLE") return TVariant(static_cast<int64_t>(platform::ProgramHandle()));
-  if (upper == "INI-FILE") return TVariant(text.size() % 2 ? "/nonexistent/cjt188-fuzz/a.ini" : "/nonexistent/cjt188-fuzz/b.ini");
+  if (upper == "INI-FILE")
+    return TVariant(text.size() % 2 ? "/nonexistent/cjt188-fuzz/a.ini" : "/nonexistent/cjt188-fuzz/b.ini");
   if (IsNumber(text)) return TVariant(Number(text));
   return TVariant(std::string(text));
 }
@@ -91,14 +92,18 @@ struct TCallData {
   uintptr_t ParamsOf(char form) {
     Wide = form == 'W';
     switch (form) {
-      case 'O': return reinterpret_cast<uintptr_t>(&Params);
+      case 'O':
+        return reinterpret_cast<uintptr_t>(&Params);
       case 'A':
       case 'W':
         ParamsVar = Reference(ParamsIntf.Get());
         return reinterpret_cast<uintptr_t>(&ParamsVar);
-      case 'Z': return reinterpret_cast<uintptr_t>(&NoList[8]);  // zeros: a variable holding none
-      case 'B': return reinterpret_cast<uintptr_t>(NoList.data());
-      default: return 0;
+      case 'Z':
+        return reinterpret_cast<uintptr_t>(&NoList[8]);  // zeros: a variable holding none
+      case 'B':
+        return reinterpret_cast<uintptr_t>(NoList.data());
+      default:
+        return 0;
     }
   }
 
@@ -109,14 +114,17 @@ struct TCallData {
     if (alwaysBuffer) return {0, size, kind, reinterpret_cast<uintptr_t>(buffer.data())};
     switch (kind) {
       case DataKindListObject:
-      case DataKindWrapList: return {0, size, kind, reinterpret_cast<uintptr_t>(&list)};
+      case DataKindWrapList:
+        return {0, size, kind, reinterpret_cast<uintptr_t>(&list)};
       case DataKindListIntf:
         variable = Reference(intf);
         return {0, size, kind, reinterpret_cast<uintptr_t>(&variable)};
       case DataKindNumber:
       case DataKindRelease:
-      case DataKindConnection: return {0, size, kind, 0x100u + size};
-      default: return {0, size, kind, reinterpret_cast<uintptr_t>(buffer.data())};
+      case DataKindConnection:
+        return {0, size, kind, 0x100u + size};
+      default:
+        return {0, size, kind, reinterpret_cast<uintptr_t>(buffer.data())};
     }
   }
 };
@@ -155,12 +163,24 @@ void Call(uintptr_t instance, std::string_view line, platform::TManualClock& clo
   uint32_t needed = 0;
   std::memcpy(data.Output.data(), &inputSize, sizeof inputSize);  // the size of a module-information block
   switch (call) {
-    case 'P': ProcessData(&record); break;
-    case 'L': GetLogEx(&record); break;
-    case 'M': GetModuleInfo(&record, data.Output.data(), &needed); break;
-    case 'O': GetOptionsDialog(&record); break;
-    case 'S': ShowOptionsDialog(&record); break;
-    default: ExecutePluginCommand(&record); break;
+    case 'P':
+      ProcessData(&record);
+      break;
+    case 'L':
+      GetLogEx(&record);
+      break;
+    case 'M':
+      GetModuleInfo(&record, data.Output.data(), &needed);
+      break;
+    case 'O':
+      GetOptionsDialog(&record);
+      break;
+    case 'S':
+      ShowOptionsDialog(&record);
+      break;
+    default:
+      ExecutePluginCommand(&record);
+      break;
   }
 }
 

@@ -29,9 +29,9 @@ const std::string IniFile = CJT_FUZZ_DIR "/data_path_fuzz.ini";
 // LOAD with the configuration, SET-STATE for two data sources.
 uintptr_t StartInstance() {
   const uintptr_t instance = fuzz::CreateInstance();
-  fuzz::Command(instance, "LOAD",
-                {{"INI-FILE", TVariant(IniFile)},
-                 {"HANDLE", TVariant(static_cast<int64_t>(platform::ProgramHandle()))}});
+  fuzz::Command(
+      instance, "LOAD",
+      {{"INI-FILE", TVariant(IniFile)}, {"HANDLE", TVariant(static_cast<int64_t>(platform::ProgramHandle()))}});
   fuzz::Command(instance, "SET-STATE",
                 {{"DATA-SOURCES-IN-CFG", TVariant("1;COM1;Port 1\r\n2;COM2;Port 2")}, {"RESULT", TVariant(1)}}, 0x03);
   return instance;

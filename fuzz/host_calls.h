@@ -27,8 +27,7 @@ inline TPluginCallRecord NewRecord(uintptr_t instance) {
 }
 
 // COMMAND with its arguments in a list object; the command's result.
-inline int32_t Command(uintptr_t instance, const std::string& command, const TArguments& arguments,
-                       uint8_t mode = 0) {
+inline int32_t Command(uintptr_t instance, const std::string& command, const TArguments& arguments, uint8_t mode = 0) {
   TkroParamsList list;
   for (const auto& [name, value] : arguments) list.Add(name, value);
   list.Add("COMMAND", TVariant(command));
@@ -66,9 +65,9 @@ inline void RunClock(platform::TManualClock& clock, uint64_t ms) {
   }
 }
 
-// Once per process: the timers are pumped by hand; the registry store is a file in a folder that does not exist, so that
-// reading settings finds nothing and a write fails instead of creating a file; the send
-// function answers bytes with their count and anything else with 0.
+// Once per process: the timers are pumped by hand; the registry store is a file in a folder
+// that does not exist, so that reading settings finds nothing and a write fails instead of
+// creating a file; the send function answers bytes with their count and anything else with 0.
 inline void SetUpHost() {
   setenv("CJT_REGISTRY_FILE", "/nonexistent/cjt188-fuzz/registry", 1);
   host::SetSendHandler([](const host::TSentData& sent) { return static_cast<int32_t>(sent.Bytes.size()); });

@@ -154,8 +154,7 @@ THResult TkroParamsListWrap::AddListRangeOf(TkroParamsList* source, int32_t star
 }
 
 // AddList passes the whole range, which is all that whole means here.
-THResult TkroParamsListWrap::AddListRangeOf(TkroParamsListWrap* source, int32_t start, int32_t end, bool,
-                                            bool* done) {
+THResult TkroParamsListWrap::AddListRangeOf(TkroParamsListWrap* source, int32_t start, int32_t end, bool, bool* done) {
   return DoneStatus(done, [&] { return AddFromSource(source, start, end); });
 }
 

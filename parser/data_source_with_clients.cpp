@@ -44,7 +44,9 @@ class TFrameRemoval {
 }  // namespace
 
 TDataSourceScheduledWithClients::TDataSourceScheduledWithClients(TkroPlugin& plugin)
-    : TDataSourceScheduled(plugin), ClientClass(NewScheduledClient), HousekeepingTimer(std::make_unique<TkroTimerEx>()) {
+    : TDataSourceScheduled(plugin),
+      ClientClass(NewScheduledClient),
+      HousekeepingTimer(std::make_unique<TkroTimerEx>()) {
   HousekeepingTimer->SetEnabled(false);
   HousekeepingTimer->SetInterval(HousekeepingInterval);
   HousekeepingTimer->SetOnTimer([this](TkroTimerEx&) { Housekeeping(); });

@@ -154,7 +154,8 @@ TEST_F(DataPathExports, InputThatIsNoByteBufferIsRefused) {
     record.Input = input;
     std::strcpy(record.DataSourceName, "COM1");
     EXPECT_EQ(Lib().ProcessData(&record), -1) << +input.Kind;
-    EXPECT_NE(Session.TakeLog().find(" refused: received data must be a byte buffer"), std::string::npos) << +input.Kind;
+    EXPECT_NE(Session.TakeLog().find(" refused: received data must be a byte buffer"), std::string::npos)
+        << +input.Kind;
   }
   EXPECT_EQ(list.Count(), 1);
   EXPECT_EQ(foreign.Count(), 1u);
