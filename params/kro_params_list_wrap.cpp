@@ -1,6 +1,12 @@
 #include "params/kro_params_list_wrap.h"
 
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+#include "params/copy_to_intf.h"
 #include "params/intf_guard.h"
+#include "params/intf_ref.h"
 #include "params/kro_params_list_item_wrap.h"
 #include "params/ole_check.h"
 #include "platform/message_box.h"
@@ -24,6 +30,26 @@ std::pair<std::string, TVariant> NameAndValue(IkroParamsListItemA* source, TText
   }
   OleCheck(OutParam(source).GetValue(raw.Receive()));
   return {TNameArg(source->GetName()).Text(), TVariant::FromIncoming(raw.Raw(), convention)};
+}
+
+// The done flag of AddList and AddListRange: false until the work says otherwise.
+template <class TWork>
+THResult DoneStatus(bool* done, TWork&& work) {
+  return StatusOf([&] {
+    bool& result = OutParam(done) = false;
+    result = work();
+  });
+}
+
+// The 8-bit list interface of a list reference, counted; none for a null reference.
+TIntfRef<IkroParamsListA> ListIntfOf(TkroParamsListWrap* source) {
+  TIntfRef<IkroParamsListA> intf;
+  if (source == nullptr) return intf;
+  // A wrapper object is addressed by its first interface reference.
+  auto* given = reinterpret_cast<IUnknownIntf*>(source);
+  if (given->QueryInterface(IID_IkroParamsListA, reinterpret_cast<void**>(intf.Receive())) != 0 || !intf)
+    throw std::invalid_argument("The source list answers no list interface");
+  return intf;
 }
 
 }  // namespace
@@ -110,8 +136,12 @@ void TkroParamsListWrap::AddNewRow() {
   Guarded([&] { FList->AddNewRow(); });
 }
 
+// The source's items, then a row marker unless the last item copied is one already.
 void TkroParamsListWrap::AppendRows(TkroParamsListWrap* source) {
-  Guarded([&] { FList->AppendRows(ListOf(source)); });
+  Guarded([&] {
+    AddFromSource(source, 0, -1);
+    FList->AddNewRow();
+  });
 }
 
 THResult TkroParamsListWrap::GetItemAt(int32_t index, IkroParamsListItemW** item) {
@@ -120,10 +150,34 @@ THResult TkroParamsListWrap::GetItemAt(int32_t index, IkroParamsListItemW** item
 
 THResult TkroParamsListWrap::AddListRangeOf(TkroParamsList* source, int32_t start, int32_t end, bool whole,
                                             bool* done) {
-  return StatusOf([&] {
-    bool& result = OutParam(done) = false;
-    result = whole ? FList->AddList(source) : FList->AddListRange(source, start, end);
-  });
+  return DoneStatus(done, [&] { return whole ? FList->AddList(source) : FList->AddListRange(source, start, end); });
+}
+
+// AddList passes the whole range, which is all that whole means here.
+THResult TkroParamsListWrap::AddListRangeOf(TkroParamsListWrap* source, int32_t start, int32_t end, bool, bool* done) {
+  return DoneStatus(done, [&] { return AddFromSource(source, start, end); });
+}
+
+bool TkroParamsListWrap::AddFromSource(TkroParamsListWrap* source, int32_t start, int32_t end) {
+  const TIntfRef<IkroParamsListA> intf = ListIntfOf(source);
+  if (!intf) return false;
+  if (TkroParamsListWrap* own = OwnWrapperOf(intf.Get())) return FList->AddListRange(own->FList, start, end);
+  // Another maker's list is read through its interface, with the range rules of a list.
+  const int32_t count = intf->Count();
+  if (count <= 0) return false;
+  if (end < 0 || end >= count) end = count - 1;
+  CopyToIntf(intf.Get(), static_cast<IkroParamsListA*>(this), std::max(start, 0), end);
+  return true;
+}
+
+// Every interface reference starts with the address of its method table, whoever made it;
+// only this class's objects have this class's table.
+TkroParamsListWrap* TkroParamsListWrap::OwnWrapperOf(IkroParamsListA* intf) {
+  const void* theirs = nullptr;
+  const void* ours = nullptr;
+  std::memcpy(&theirs, static_cast<const void*>(intf), sizeof theirs);
+  std::memcpy(&ours, static_cast<const void*>(static_cast<IkroParamsListA*>(this)), sizeof ours);
+  return theirs == ours ? static_cast<TkroParamsListWrap*>(intf) : nullptr;
 }
 
 THResult TkroParamsListWrap::FindItemAs(TNameArg name, int32_t start, int32_t end, IkroParamsListItemW** item) {

@@ -60,10 +60,11 @@ class TkroParamsListWrap final : public TListIntfImpl<TkroParamsListWrap, IkroPa
   friend class TListIntfImpl;
 
   // The operations behind slots 12-22 of both interfaces.
-  static TkroParamsList* ListOf(TkroParamsList* list) { return list; }
-  static TkroParamsList* ListOf(TkroParamsListWrap* wrap) { return wrap ? wrap->FList : nullptr; }
   THResult GetItemAt(int32_t index, IkroParamsListItemW** item);
+  // The 8-bit interface takes a list object, the UTF-16 one a list reference (see
+  // AddFromSource).
   THResult AddListRangeOf(TkroParamsList* source, int32_t start, int32_t end, bool whole, bool* done);
+  THResult AddListRangeOf(TkroParamsListWrap* source, int32_t start, int32_t end, bool whole, bool* done);
   THResult FindItemAs(TNameArg name, int32_t start, int32_t end, IkroParamsListItemW** item);
   THResult IndexOfAs(TNameArg name, int32_t start, int32_t end, int32_t* index);
   THResult GetValueAs(TNameArg name, int32_t start, int32_t end, const TOleVariant* defaultValue, TOleVariant* value);
@@ -73,6 +74,15 @@ class TkroParamsListWrap final : public TListIntfImpl<TkroParamsListWrap, IkroPa
   THResult SetValueAs(TNameArg name, const TOleVariant& value, TTextConvention convention, bool addIfMissing,
                       IkroParamsListItemW** item);
   THResult AddItemAs(IkroParamsListItemA* source, TTextConvention convention, IkroParamsListItemW** item);
+
+  // What the interfaces take as "a wrapper object" is a list reference that the caller made,
+  // a wrapper of ours or a list of its own; it is asked for its 8-bit list interface and never
+  // read as our object unless that interface is one of our wrappers'. Items start..end as
+  // AddListRange counts them; false for a null or empty source. A reference that answers no
+  // list interface raises.
+  bool AddFromSource(TkroParamsListWrap* source, int32_t start, int32_t end);
+  // The wrapper behind a list interface of this class, or null for any other maker's object.
+  TkroParamsListWrap* OwnWrapperOf(IkroParamsListA* intf);
 
   // The first words after the two method-table pointers. A host tells a list object from an
   // interface reference by the word where a list object keeps its Signature; these zero

@@ -37,10 +37,10 @@ class TListIntfImpl : public TIntf {
     return Owner().GetItemAt(index, item);
   }
   THResult CJT_COMCALL AddList(TListSource* source, bool* done) override {
-    return Owner().AddListRangeOf(TOwner::ListOf(source), 0, -1, true, done);
+    return Owner().AddListRangeOf(source, 0, -1, true, done);
   }
   THResult CJT_COMCALL AddListRange(TListSource* source, int32_t start, int32_t end, bool* done) override {
-    return Owner().AddListRangeOf(TOwner::ListOf(source), start, end, false, done);
+    return Owner().AddListRangeOf(source, start, end, false, done);
   }
   THResult CJT_COMCALL FindItem(const TChar* name, int32_t start, int32_t end, IkroParamsListItemW** item) override {
     return Owner().FindItemAs(name, start, end, item);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "plugin/call_context.h"
@@ -43,7 +44,9 @@ class TFrameRemoval {
 }  // namespace
 
 TDataSourceScheduledWithClients::TDataSourceScheduledWithClients(TkroPlugin& plugin)
-    : TDataSourceScheduled(plugin), ClientClass(NewScheduledClient), HousekeepingTimer(std::make_unique<TkroTimerEx>()) {
+    : TDataSourceScheduled(plugin),
+      ClientClass(NewScheduledClient),
+      HousekeepingTimer(std::make_unique<TkroTimerEx>()) {
   HousekeepingTimer->SetEnabled(false);
   HousekeepingTimer->SetInterval(HousekeepingInterval);
   HousekeepingTimer->SetOnTimer([this](TkroTimerEx&) { Housekeeping(); });
@@ -76,6 +79,11 @@ void TDataSourceScheduledWithClients::FireEvent(std::string_view name, bool all,
 }
 
 int32_t TDataSourceScheduledWithClients::ProcessPacket(TPluginCallRecord& record) {
+  if (record.Input.Kind != DataKindConnection && !IsReceivedData(record.Input)) {
+    Plugin.AddLog(LogLevelWarning, "Input of kind " + std::to_string(record.Input.Kind) +
+                                       " refused: received data must be a byte buffer");
+    return -1;
+  }
   try {
     TReadLocked<TBasicRequestList> master(Queue->Items);
     if (record.Input.Kind == DataKindConnection)

@@ -53,7 +53,8 @@ class TDataSourceScheduledWithClients : public TDataSourceScheduled {
 
   // The data path of one ProcessData call: connection events activate and deactivate
   // clients, data blocks are appended to the connection's buffer and cut into frames whose
-  // values go back in the call. Always 0; nothing raised here reaches the caller.
+  // values go back in the call. 0, or -1 (logged) for an Input block that is neither an
+  // event nor received bytes; nothing raised here reaches the caller.
   int32_t ProcessPacket(TPluginCallRecord& record);
   // The connection's client (a placeholder adopts the connection); made with clientClass
   // when there is none. Null without a class.

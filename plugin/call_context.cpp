@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 #include "params/borrowed_list_intf.h"
 #include "params/copy_to_intf.h"
@@ -11,6 +12,17 @@ namespace cjt {
 namespace {
 
 void Hold(TIntfRef<IkroParamsListA>& ref, IkroParamsListA* counted) { *ref.Receive() = counted; }
+
+// The host's variable may hold either list interface, of our making or of its own; the call
+// uses only the 8-bit one, which the referenced object is asked for. Null when the variable
+// holds none.
+void HoldListIntf(TIntfRef<IkroParamsListA>& ref, uintptr_t variable, const char* what) {
+  IUnknownIntf* given;
+  std::memcpy(&given, reinterpret_cast<const void*>(variable), sizeof given);
+  if (given == nullptr) return;
+  if (given->QueryInterface(IID_IkroParamsListA, reinterpret_cast<void**>(ref.Receive())) != 0 || !ref)
+    throw std::invalid_argument(std::string(what) + " has no list interface");
+}
 
 }  // namespace
 
@@ -37,11 +49,8 @@ void TCallContext::TakeParams() {
   }
   // Otherwise Params addresses a variable that holds an interface.
   Record.Flags |= FlagParamsWereIntf;
-  auto* given = *static_cast<IUnknownIntf**>(params);
-  if (given == nullptr) return;
-  if (given->QueryInterface(IID_IkroParamsListA, reinterpret_cast<void**>(ParamsRef.Receive())) != 0)
-    throw std::invalid_argument("The parameter list of the call has no list interface");
-  // The host's variable may hold either list interface; the call reads the 8-bit one.
+  HoldListIntf(ParamsRef, Record.Params, "The parameter list of the call");
+  if (!ParamsRef) return;
   ParamsVar = ParamsRef.Get();
   Record.Params = reinterpret_cast<uintptr_t>(&ParamsVar);
   ParamsReplaced = true;
@@ -49,12 +58,16 @@ void TCallContext::TakeParams() {
 
 // A block refers to a raw list of kind 1 (when it carries the list signature) or kind 8;
 // kind 8 without the signature is left alone, since wrapping anything else would read
-// foreign memory as a list.
+// foreign memory as a list. A block of kind 9 refers to the host's interface variable: the
+// call gets the 8-bit interface of the object it holds.
 void TCallContext::WrapBlock(TPluginDataBlock& block, THeldBlock& held) {
-  if (block.Kind != DataKindListObject && block.Kind != DataKindWrapList) return;
-  TkroParamsList* list = AsParamsListObject(reinterpret_cast<void*>(block.Data));
-  if (list == nullptr) return;
-  Hold(held.Ref, NewBorrowedListIntf(*list));
+  if (block.Kind == DataKindListIntf && block.Data != 0) {
+    HoldListIntf(held.Ref, block.Data, "The list of a data block");
+  } else if (block.Kind == DataKindListObject || block.Kind == DataKindWrapList) {
+    TkroParamsList* list = AsParamsListObject(reinterpret_cast<void*>(block.Data));
+    if (list != nullptr) Hold(held.Ref, NewBorrowedListIntf(*list));
+  }
+  if (!held.Ref) return;
   held.Var = held.Ref.Get();
   block.Kind = DataKindListIntf;
   block.Data = reinterpret_cast<uintptr_t>(&held.Var);

@@ -63,6 +63,14 @@ struct TPluginCallRecord {
 
 #pragma pack(pop)
 
+// Whether a ProcessData Input block is received data that may be read as bytes: a byte
+// buffer (kind 2 or 0x81), or an empty block (kind 0 without an address). Every other kind
+// holds a list, a number or an event, never an address of bytes.
+inline bool IsReceivedData(const TPluginDataBlock& block) {
+  return block.Kind == DataKindByteBuffer || block.Kind == DataKindSendBytes ||
+         (block.Kind == DataKindNone && block.Data == 0);
+}
+
 // The Size a host writes into the call record.
 inline constexpr uint32_t CallRecordSize = sizeof(TPluginCallRecord);
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -14,6 +15,7 @@
 
 #include "platform/clock.h"
 #include "platform/thread.h"
+#include "tests/common/foreign_list.h"
 #include "tests/common/temp_files.h"
 #include "tests/e2e/plugin_fixture.h"
 #include "tools/cjt188-host/host_exports.h"
@@ -127,6 +129,37 @@ TEST_F(DataPathExports, UnansweredRequestReportsItsFailureThroughTheSendFunction
   ASSERT_NE(status, sent.Values.end());
   EXPECT_EQ(status->second, "128");
   EXPECT_NE(Session.TakeLog().find("[7654321/0x901F] . Request #1. Request timeout"), std::string::npos);
+}
+
+// Only byte buffers are received data: a list, a number or a release request in the Input
+// block is refused with a log line and the failure result, never read as bytes.
+TEST_F(DataPathExports, InputThatIsNoByteBufferIsRefused) {
+  Start("", {});
+  TkroParamsList params, list;
+  list.Add("A", TVariant(int32_t{1}));
+  TForeignList foreign;
+  foreign.Add("B", TVariant(int32_t{2}));
+  HostList* foreignVar = foreign.RefW();
+  const TPluginDataBlock blocks[] = {{0, 64, DataKindListObject, reinterpret_cast<uintptr_t>(&list)},
+                                     {0, 64, DataKindWrapList, reinterpret_cast<uintptr_t>(&list)},
+                                     {0, 64, DataKindListIntf, reinterpret_cast<uintptr_t>(&foreignVar)},
+                                     {0, 64, DataKindNumber, 0x1234},
+                                     {0, 64, DataKindRelease, ReleaseRequestData},
+                                     {0, 64, DataKindNone, 0x1234}};
+  for (const TPluginDataBlock& input : blocks) {
+    TPluginCallRecord record = Session.NewRecord();
+    record.DataSourceId = 1;
+    record.Mode = 0x02;
+    record.Params = reinterpret_cast<uintptr_t>(&params);
+    record.Input = input;
+    std::strcpy(record.DataSourceName, "COM1");
+    EXPECT_EQ(Lib().ProcessData(&record), -1) << +input.Kind;
+    EXPECT_NE(Session.TakeLog().find(" refused: received data must be a byte buffer"), std::string::npos)
+        << +input.Kind;
+  }
+  EXPECT_EQ(list.Count(), 1);
+  EXPECT_EQ(foreign.Count(), 1u);
+  EXPECT_EQ(Session.ProcessBytes(1, 0, "\x68\x20", 0x02, nullptr), 0);
 }
 
 // A host's loader thread runs the commands and pumps its messages, which runs the timers the

@@ -8,6 +8,7 @@
 #include "params/copy_to_intf.h"
 #include "params/kro_params_list_wrap.h"
 #include "support/application_error.h"
+#include "tests/common/foreign_list.h"
 #include "tests/params/c_vtable_view.h"
 
 namespace cjt {
@@ -189,6 +190,46 @@ TEST(ParamsListIntf, ListsMoveBetweenWrappersByObject) {
   TkroParamsList empty;
   EXPECT_EQ(ListA(target.A)->AddList(target.A, &empty, &done), 0);
   EXPECT_EQ(done, 0);
+}
+
+// A wrapper object argument is any list reference: a host's own list is read through its
+// interface, never as our object, and a reference to one of our wrappers may be either.
+TEST(ParamsListIntf, ListReferencesOfAnyMakerAreReadThroughTheirInterface) {
+  test_support::TForeignList foreign;
+  foreign.Add("Flow", TVariant(1.5));
+  foreign.Add("Unit", TVariant("m3/h"));
+  THostLists target(new TkroParamsListWrap);
+  uint8_t done = 0;
+  EXPECT_EQ(ListW(target.W)->AddList(target.W, foreign.RefW(), &done), 0);
+  EXPECT_EQ(done, 1);
+  EXPECT_EQ(ListW(target.W)->AddListRange(target.W, foreign.RefA(), 1, 99, &done), 0);
+  ListA(target.A)->AppendRows(target.A, foreign.RefW());
+  ListW(target.W)->AppendRows(target.W, foreign.RefA());
+  const TkroParamsList& list = target.List();
+  ASSERT_EQ(list.Count(), 9);
+  EXPECT_EQ(list.Items(0)->Value().AsDouble(), 1.5);
+  EXPECT_EQ(list.Items(2)->Value().AsString(), "m3/h");
+  EXPECT_TRUE(list.Items(5)->IsNewRow());
+  EXPECT_TRUE(list.Items(8)->IsNewRow());
+  EXPECT_EQ(list.IndexOf("unit", 0, -1), 1);  // copies are found by name
+
+  THostLists own(new TkroParamsListWrap);
+  own.List().Add("Mine", TVariant(int32_t{3}));
+  EXPECT_EQ(ListW(target.W)->AddList(target.W, own.W, &done), 0);
+  ListW(target.W)->AppendRows(target.W, own.W);
+  EXPECT_EQ(list.Count(), 12);
+  EXPECT_EQ(list.Items(10)->Name, "Mine");
+
+  // An object that is no list is refused, with the status where there is one.
+  foreign.AnswersLists = false;
+  EXPECT_EQ(ListW(target.W)->AddListRange(target.W, foreign.RefW(), 0, -1, &done), Unexpected);
+  EXPECT_EQ(done, 0);
+  std::vector<std::string> reports;
+  SetApplicationErrorHandler([&](const std::string& report) { reports.push_back(report); });
+  ListA(target.A)->AppendRows(target.A, foreign.RefA());
+  SetApplicationErrorHandler(nullptr);
+  EXPECT_EQ(reports.size(), 1u);
+  EXPECT_EQ(list.Count(), 12);
 }
 
 TEST(ParamsListItemIntf, ReadsAndWritesTheItem) {

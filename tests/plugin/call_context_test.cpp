@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "params/borrowed_list_intf.h"
 #include "params/intf_ref.h"
 #include "params/kro_params_list.h"
+#include "tests/common/foreign_list.h"
 
 namespace cjt {
 namespace {
@@ -63,6 +66,34 @@ TEST(CallContext, BlocksThatAreNoListsStayAsTheyAre) {
   EXPECT_EQ(+record.Input.Kind, DataKindSendBytes);
   EXPECT_EQ(+record.Output.Kind, DataKindWrapList);  // no list signature: never read as a list
   EXPECT_EQ(BlockList(record.Output), nullptr);
+}
+
+// A block of kind 9 may hold either interface of a host's own list: the call is given the
+// 8-bit one, asked of the object; an object that answers none fails the call.
+TEST(CallContext, HostListInterfacesInBlocksAreAskedForTheOneTheCallUses) {
+  test_support::TForeignList input, output;
+  input.Add("Flow", TVariant(2.5));
+  HostList* inputVar = input.RefW();
+  HostList* outputVar = output.RefW();
+  TPluginCallRecord record{};
+  record.Input = {0, 0, DataKindListIntf, reinterpret_cast<uintptr_t>(&inputVar)};
+  record.Output = {0, 0, DataKindListIntf, reinterpret_cast<uintptr_t>(&outputVar)};
+  {
+    TCallContext context(record);
+    // Called as the host's own tables see it: the object is no C++ object of ours.
+    HostList* in = reinterpret_cast<HostList*>(BlockList(record.Input));
+    HostList* out = reinterpret_cast<HostList*>(BlockList(record.Output));
+    EXPECT_EQ(ListA(in)->Count(in), 1);
+    HostItem* item = nullptr;
+    ASSERT_EQ(ListA(out)->Add(out, "Energy", TVariant(int32_t{7}).Raw(), &item), 0);
+  }
+  EXPECT_EQ(+record.Output.Data, reinterpret_cast<uintptr_t>(&outputVar));
+  ASSERT_EQ(output.Count(), 1u);
+  EXPECT_EQ(output.Name(0), "Energy");
+
+  output.AnswersLists = false;
+  EXPECT_THROW(TCallContext context(record), std::invalid_argument);
+  EXPECT_EQ(+record.Input.Data, reinterpret_cast<uintptr_t>(&inputVar));
 }
 
 }  // namespace
