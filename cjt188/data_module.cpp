@@ -101,7 +101,8 @@ void TaPlugin::HandleUnload(TPluginCallRecord&, int32_t&) {
 
 void TaPlugin::HandleChangeState(uint8_t) {
   // The data sources no longer configured are freed once the list is left.
-  std::vector<std::unique_ptr<TDataSourceScheduled>> dropped = MatchDataSources(*TWriteLocked<TDataSourceList>(DataSources));
+  std::vector<std::unique_ptr<TDataSourceScheduled>> dropped =
+      MatchDataSources(*TWriteLocked<TDataSourceList>(DataSources));
   dropped.clear();
   if (Config) LoadConfig(*Config, true);
   if (IsTemporaryLoad) return;

@@ -28,8 +28,8 @@ struct TListOwner {
       return;
     }
     Leftovers = list;
-    const std::string notice =
-        "Notice: " + std::to_string(left) + " plug-in instance(s) not freed by the host, left to the end of the process";
+    const std::string notice = "Notice: " + std::to_string(left) +
+                               " plug-in instance(s) not freed by the host, left to the end of the process";
     platform::DebugOutput(notice.c_str());
   }
   std::atomic<TInstanceList*> List;

@@ -89,7 +89,7 @@ TEST(MessageTextsThreads, LanguageChangesWhileDataThreadsLogTheTexts) {
   size_t lines = 0;
   for (size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2, ++lines) {
     std::string text = log.substr(start + 1, end - start - 1);  // after the level character
-    text = text.substr(0, text.find(" x"));                        // a repeat count may follow
+    text = text.substr(0, text.find(" x"));                     // a repeat count may follow
     EXPECT_TRUE(whole.count(text)) << text;
   }
   EXPECT_GT(lines, 0u);
