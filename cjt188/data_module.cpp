@@ -21,9 +21,15 @@ constexpr uint8_t FeatureLoadPerConfig = 0x04;
 
 }  // namespace
 
-TaPlugin::TaPlugin(uintptr_t moduleDllHandle, TPluginCallRecord* record) : TkroPlugin(moduleDllHandle, record) {}
+TaPlugin::TaPlugin(uintptr_t moduleDllHandle, TPluginCallRecord* record)
+    : TkroPlugin(moduleDllHandle, record), TextResources(TextsLock()) {}
 
-TaPlugin::~TaPlugin() { DataSources.Clear(); }
+// Taken out under the list's lock and freed after it: freeing a data source waits for its
+// timers' handlers, which may wait for the list.
+TaPlugin::~TaPlugin() {
+  std::vector<std::unique_ptr<TDataSourceScheduled>> sources = TWriteLocked<TDataSourceList>(DataSources)->ExtractAll();
+  sources.clear();
+}
 
 void TaPlugin::Created() {
   ModuleVersion = CjtModuleVersion;
@@ -94,18 +100,19 @@ void TaPlugin::HandleUnload(TPluginCallRecord&, int32_t&) {
 }
 
 void TaPlugin::HandleChangeState(uint8_t) {
-  {
-    TWriteLocked<TDataSourceList> sources(DataSources);
-    MatchDataSources(*sources);
-  }
+  // The data sources no longer configured are freed once the list is left.
+  std::vector<std::unique_ptr<TDataSourceScheduled>> dropped =
+      MatchDataSources(*TWriteLocked<TDataSourceList>(DataSources));
+  dropped.clear();
   if (Config) LoadConfig(*Config, true);
   if (IsTemporaryLoad) return;
   TReadLocked<TDataSourceList> sources(DataSources);
   CreatePlaceholderClients(*this, *sources, true, 0);
 }
 
-void TaPlugin::MatchDataSources(TObjectList<TDataSourceScheduled>& sources) {
-  // The data sources still configured are moved over; the others are freed with the old list.
+std::vector<std::unique_ptr<TDataSourceScheduled>> TaPlugin::MatchDataSources(
+    TObjectList<TDataSourceScheduled>& sources) {
+  // The data sources still configured are moved over; the others go back to the caller.
   std::vector<std::unique_ptr<TDataSourceScheduled>> kept;
   const bool anyEnabled = EnabledModuleTypes() != 0;
   for (const TConfigDataSource& configured : anyEnabled ? ConfigDataSources : std::vector<TConfigDataSource>{}) {
@@ -127,8 +134,9 @@ void TaPlugin::MatchDataSources(TObjectList<TDataSourceScheduled>& sources) {
     }
     kept.push_back(std::move(source));
   }
-  sources.Clear();
+  std::vector<std::unique_ptr<TDataSourceScheduled>> dropped = sources.ExtractAll();
   for (auto& source : kept) sources.Add(std::move(source));
+  return dropped;
 }
 
 void TaPlugin::HandleProcessData(TPluginCallRecord& record, int32_t& result) {

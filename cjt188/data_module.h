@@ -68,8 +68,8 @@ class TaPlugin : public TkroPlugin {
   void PassEventToDataSources(const std::string& eventType, IkroParamsListA* params);
   void DeclareParserItems();
   void RegisterTextResources();
-  // Makes the data sources match the host's configured list.
-  void MatchDataSources(TObjectList<TDataSourceScheduled>& sources);
+  // Makes the data sources match the host's configured list; returns those it took out.
+  std::vector<std::unique_ptr<TDataSourceScheduled>> MatchDataSources(TObjectList<TDataSourceScheduled>& sources);
   void LoadRequestElement(const TqimXMLNode& element, int32_t number, TObjectList<TBasicRequestItem>& items,
                           TSerialPortDM* dataSource);
 

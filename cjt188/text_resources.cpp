@@ -2,7 +2,8 @@
 
 namespace cjt {
 
-TTextResources::TTextResources() : TCustomTextResources("TTextResources", "TextResources") {
+TTextResources::TTextResources(std::mutex& lock)
+    : TCustomTextResources("TTextResources", "TextResources"), Mutex(lock) {
   for (std::string& text : Texts) AddText(text);
 }
 

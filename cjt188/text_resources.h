@@ -1,6 +1,6 @@
 // The CJ/T 188 module's message texts, with their built-in English values. The translator
 // reaches them as a text-resource component; translation may replace them while clients
-// read them on other threads.
+// read them on other threads, so both happen under the lock of the instance's texts.
 #pragma once
 
 #include <array>
@@ -29,7 +29,7 @@ inline constexpr size_t TextCount = 8;
 
 class TTextResources : public TCustomTextResources {
  public:
-  TTextResources();
+  explicit TTextResources(std::mutex& lock);
 
   std::string Get(TTextId id) const;
   void Set(TTextId id, std::string_view text);
@@ -37,7 +37,7 @@ class TTextResources : public TCustomTextResources {
   void Translate(const std::function<std::string(const std::string&)>& translate);
 
  private:
-  mutable std::mutex Mutex;
+  std::mutex& Mutex;
   std::array<std::string, TextCount> Texts{
       "Invalid CRC (%.2x,%.2x)",
       "Received message from %s with error code on request function %d [%s]",

@@ -67,7 +67,10 @@ void TDataSourceScheduledWithClients::StopClients() {
   Queue.reset();
   // Waits for a pass in progress, which no longer touches the timer.
   HousekeepingTimer.reset();
-  TWriteLocked<TCustomParserClientList>(Clients)->Clear();
+  // Taken out under the list's lock, freed after it.
+  TParserClients stopped = TWriteLocked<TCustomParserClientList>(Clients)->ExtractAll();
+  stopped.clear();
+  FreeRetired();
 }
 
 void TDataSourceScheduledWithClients::FireEvent(std::string_view name, bool all, const TkroParamsList* params) {
@@ -219,8 +222,40 @@ size_t TDataSourceScheduledWithClients::RemovePlaceholders() {
   clients->ForEach([&](uintptr_t key, TCustomParserScheduledClient& client) {
     if (client.Placeholder) keys.push_back(key);
   });
-  for (uintptr_t key : keys) clients->Remove(key);
+  // The callers hold locks of the data source (a connection event holds the master list).
+  Retire(TakeClients(keys));
   return keys.size();
+}
+
+TParserClients TDataSourceScheduledWithClients::TakeClients(const std::vector<uintptr_t>& keys) {
+  TWriteLocked<TCustomParserClientList> clients(Clients);
+  TParserClients taken;
+  for (uintptr_t key : keys) {
+    std::unique_ptr<TCustomParserScheduledClient> client = clients->Extract(key);
+    if (!client) continue;
+    // A client out of the list sends nothing more, also while it waits to be freed.
+    client->HaltQueue();
+    taken.push_back(std::move(client));
+  }
+  return taken;
+}
+
+void TDataSourceScheduledWithClients::Retire(TParserClients clients) {
+  std::lock_guard lock(RetiredMutex);
+  for (auto& client : clients) Retired.push_back(std::move(client));
+}
+
+void TDataSourceScheduledWithClients::FreeRetired() {
+  TParserClients retired;
+  {
+    std::lock_guard lock(RetiredMutex);
+    retired.swap(Retired);
+  }
+}
+
+bool TDataSourceScheduledWithClients::HasRetired() {
+  std::lock_guard lock(RetiredMutex);
+  return !Retired.empty();
 }
 
 void TDataSourceScheduledWithClients::CreatePlaceholder(const TPluginCallRecord& record, bool neverSilent) {
@@ -279,15 +314,14 @@ void TDataSourceScheduledWithClients::Housekeeping() {
       silent.push_back(key);
     });
   }
-  if (!silent.empty()) {
-    TWriteLocked<TCustomParserClientList> clients(Clients);
-    for (uintptr_t key : silent) clients->Remove(key);
-  }
+  // No lock is held here: the silent clients and those retired since the last pass go now.
+  if (!silent.empty()) TakeClients(silent).clear();
+  FreeRetired();
   EnableHousekeeping();
 }
 
 void TDataSourceScheduledWithClients::EnableHousekeeping() {
-  const bool any = Clients.Count() > 0;
+  const bool any = Clients.Count() > 0 || HasRetired();
   std::lock_guard lock(HousekeepingMutex);
   if (any && !Stopping) HousekeepingTimer->SetEnabled(true);
 }

@@ -5,7 +5,9 @@
 //
 // Lock order: the master item list, then the client list, then a client's buffer (which
 // guards the client's state), then the client's item list. Every path takes them in this
-// order, so none can wait for another in a circle.
+// order, so none can wait for another in a circle. A client is never freed under any of
+// them: freeing it waits for its timer's handler running on another thread, and that
+// handler may wait for one of these locks.
 #pragma once
 
 #include <atomic>
@@ -13,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "parser/data_source.h"
 #include "parser/kro_timer_ex.h"
@@ -28,6 +31,8 @@ class TParsedDataList;
 // Makes the client of a connection.
 using TClientClass = std::function<std::unique_ptr<TCustomParserScheduledClient>(
     TDataSourceScheduledWithClients& dataSource, const TPluginCallRecord& record)>;
+
+using TParserClients = std::vector<std::unique_ptr<TCustomParserScheduledClient>>;
 
 class TCustomParserClientList : public TThreadPtrUIntObjectHashList<TCustomParserScheduledClient> {
  public:
@@ -60,6 +65,8 @@ class TDataSourceScheduledWithClients : public TDataSourceScheduled {
   // when there is none. Null without a class.
   TCustomParserScheduledClient* FindOrCreateClient(const TPluginCallRecord& record, bool requireRunning,
                                                    const TClientClass& clientClass);
+  // Takes the placeholder clients out of the list; they are freed by the next housekeeping
+  // pass (or when the clients stop), where no lock of the data source is held.
   size_t RemovePlaceholders();
   // Makes a placeholder client of ClientClass from the record: active, and never silent
   // when asked.
@@ -85,7 +92,15 @@ class TDataSourceScheduledWithClients : public TDataSourceScheduled {
   TCustomParserScheduledClient* CreateClient(const TPluginCallRecord& record, const TClientClass& clientClass);
   void Adopt(TCustomParserScheduledClient& placeholder, const TPluginCallRecord& record);
   void EnableHousekeeping();
+  // The clients with these keys, taken out of the list.
+  TParserClients TakeClients(const std::vector<uintptr_t>& keys);
+  // Clients taken out while a lock was held wait here until FreeRetired runs lock-free.
+  void Retire(TParserClients clients);
+  void FreeRetired();
+  bool HasRetired();
 
+  std::mutex RetiredMutex;
+  TParserClients Retired;  // under RetiredMutex
   std::mutex HousekeepingMutex;
   bool Stopping = false;  // under HousekeepingMutex
 };

@@ -23,12 +23,14 @@ TCustomParserScheduledClient::TCustomParserScheduledClient(TDataSourceScheduledW
 TCustomParserScheduledClient::~TCustomParserScheduledClient() { StopQueue(); }
 
 void TCustomParserScheduledClient::StopQueue() {
-  {
-    TClientLock lock(*this);
-    QueueStopped = true;
-  }
+  HaltQueue();
   if (Queue) Queue->Stop();
   Queue.reset();
+}
+
+void TCustomParserScheduledClient::HaltQueue() {
+  TClientLock lock(*this);
+  QueueStopped = true;
 }
 
 void TCustomParserScheduledClient::Created() { LoadRequests(); }

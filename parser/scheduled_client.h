@@ -23,6 +23,8 @@ class TCustomParserScheduledClient : public TCustomParserClient, public IQueueCl
   // this does nothing. A derived client calls it first in its own destructor, so that no
   // step sees it half destroyed.
   void StopQueue();
+  // Only makes every later step do nothing; never waits for the timer.
+  void HaltQueue();
 
   // The last step of construction, once the most derived class is built: loads the requests.
   virtual void Created();

@@ -30,6 +30,19 @@ TModuleHandle LoadedModuleHandle(const std::string& name);
 // The address of the export with that name, or null.
 void* FindExport(TModuleHandle module, const char* name);
 
+// Keeps the module that contains this code loaded while it lives, also when whoever loaded
+// the module unloads it: the module then stays until the last hold goes or the process ends.
+class TOwnModuleHold {
+ public:
+  TOwnModuleHold();
+  ~TOwnModuleHold();
+  TOwnModuleHold(const TOwnModuleHold&) = delete;
+  TOwnModuleHold& operator=(const TOwnModuleHold&) = delete;
+
+ private:
+  TModuleHandle Module = 0;
+};
+
 // Loads a library by file name; 0 on failure, with the reason in error.
 TModuleHandle OpenLibrary(const std::string& fileName, std::string& error);
 void CloseLibrary(TModuleHandle module);

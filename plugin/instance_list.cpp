@@ -2,17 +2,36 @@
 
 #include <algorithm>
 #include <atomic>
+#include <string>
 
+#include "platform/debug_output.h"
 #include "plugin/kro_plugin.h"
 
 namespace cjt {
 
 namespace {
 
-// Made when the library is initialised and taken away when it is unloaded.
+// Instances the host did not free when the library was unloaded, kept reachable.
+TInstanceList* Leftovers = nullptr;
+
+// Made when the library is initialised and taken away when it is unloaded. Unloading must
+// not wait, join a thread or destroy a window (on Windows it runs under the loader lock),
+// and freeing an instance does all of these: the instances the host did not free are left,
+// with the list, to the end of the process. The list never owned them.
 struct TListOwner {
   TListOwner() : List(new TInstanceList) {}
-  ~TListOwner() { delete List.exchange(nullptr); }
+  ~TListOwner() {
+    TInstanceList* list = List.exchange(nullptr);
+    const size_t left = list->Handles().size();
+    if (left == 0) {
+      delete list;
+      return;
+    }
+    Leftovers = list;
+    const std::string notice = "Notice: " + std::to_string(left) +
+                               " plug-in instance(s) not freed by the host, left to the end of the process";
+    platform::DebugOutput(notice.c_str());
+  }
   std::atomic<TInstanceList*> List;
 };
 

@@ -21,9 +21,9 @@ thread_local std::vector<const TkroPlugin*> InstancesOfThisThread;
 
 TkroPlugin::TkroPlugin(uintptr_t moduleDllHandle, TPluginCallRecord* record)
     : TComponent("TkroPlugin", "kroPlugin"), ModuleDllHandle(moduleDllHandle) {
-  BindString("MsgNoData", MsgNoData);
-  BindString("MsgWriteComplete", MsgWriteComplete);
-  BindString("MsgWriteCompleteError", MsgWriteCompleteError);
+  BindString("MsgNoData", MsgNoData, TextsMutex);
+  BindString("MsgWriteComplete", MsgWriteComplete, TextsMutex);
+  BindString("MsgWriteCompleteError", MsgWriteCompleteError, TextsMutex);
   if (record != nullptr) {
     IsTemporaryLoad = record->Params == 0;
     try {
@@ -41,6 +41,11 @@ TkroPlugin::TkroPlugin(uintptr_t moduleDllHandle, TPluginCallRecord* record)
 }
 
 TkroPlugin::~TkroPlugin() { Destroying = true; }
+
+std::string TkroPlugin::MessageText(const std::string& text) const {
+  std::lock_guard<std::mutex> lock(TextsMutex);
+  return text;
+}
 
 std::string TkroPlugin::LogTitle() const {
   std::lock_guard<std::mutex> lock(TitleMutex);

@@ -20,6 +20,7 @@
 #include "params/kro_thread_params_list.h"
 #include "params/variant.h"
 #include "platform/critical_section.h"
+#include "platform/module.h"
 #include "plugin/call_record.h"
 #include "plugin/config_data_sources.h"
 #include "plugin/custom_commands.h"
@@ -46,6 +47,10 @@ using TPluginGetOptionsEvent =
 // The instance is a component: its message texts are properties that the translator
 // reaches, and the components a module adds are walked with it.
 class TkroPlugin : public TComponent {
+  // First made, last gone: an instance keeps the library loaded, so that an instance the
+  // host never frees keeps its timers and threads running code that is still there.
+  platform::TOwnModuleHold LibraryHold;
+
  public:
   // The record is the host's creating call record, or null.
   TkroPlugin(uintptr_t moduleDllHandle, TPluginCallRecord* record);
@@ -127,6 +132,12 @@ class TkroPlugin : public TComponent {
   char* NewPacketTextBuffer(size_t length);
   void FreePacketTextBuffer();
 
+  // The lock of the module's translated texts: the message texts above and those of a
+  // derived module's text resources.
+  std::mutex& TextsLock() const { return TextsMutex; }
+  // A copy of one of the message texts, taken under TextsLock.
+  std::string MessageText(const std::string& text) const;
+
   std::string LogTitle() const;
   void SetLogTitle(std::string title);
 
@@ -153,6 +164,8 @@ class TkroPlugin : public TComponent {
   std::atomic<bool> TerminateNow{false};
   std::vector<TConfigDataSource> ConfigDataSources;
   std::string DataSourceLoadFor;
+  // The instance's message texts: a LOAD or the options dialog may translate them while
+  // data threads read them, so both happen under TextsLock (read them with MessageText).
   std::string MsgNoData = "No data for processing";
   std::string MsgWriteComplete = "Data have been processed successfully";
   std::string MsgWriteCompleteError = "Data have been processed with errors";
@@ -216,6 +229,7 @@ class TkroPlugin : public TComponent {
                    bool saving);
 
   std::unique_ptr<TWtransl> FTranslator;
+  mutable std::mutex TextsMutex;
   mutable std::mutex TitleMutex;
   std::string FLogTitle;
   std::atomic<bool> Destroying{false};

@@ -73,7 +73,8 @@ int32_t TkroPlugin::HandleData(TPluginCallRecord& record) {
   const bool noInput = record.Input.Data == 0;
   if (mode & ModeReportInput) {
     if (noInput) {
-      if (!MsgNoData.empty()) AddLog(LogLevelWarning, MsgNoData);
+      const std::string noData = MessageText(MsgNoData);
+      if (!noData.empty()) AddLog(LogLevelWarning, noData);
       return 0;
     }
     if (inputList && inputCount > 0 && !LastItemIsRowMarker(*inputList, inputCount)) inputList->AddNewRow();
@@ -89,15 +90,14 @@ int32_t TkroPlugin::RunDataHandler(TPluginCallRecord& record, bool noInput, bool
   try {
     OnProcessData(*this, record, result);
   } catch (...) {
-    if (!MsgWriteCompleteError.empty())
-      AddLog(LogLevelWarning, MsgWriteCompleteError + ": " + ExceptionMessage(std::current_exception()));
+    const std::string failed = MessageText(MsgWriteCompleteError);
+    if (!failed.empty()) AddLog(LogLevelWarning, failed + ": " + ExceptionMessage(std::current_exception()));
     return -3;
   }
   if (result > 0 && noInput) result = 0;
-  if (reportOutcome) {
-    if (result < 0 && !MsgWriteCompleteError.empty()) AddLog(LogLevelWarning, MsgWriteCompleteError);
-    if (result >= 0 && !MsgWriteComplete.empty()) AddLog(LogLevelNotice, MsgWriteComplete);
-  }
+  if (!reportOutcome) return result;
+  const std::string outcome = MessageText(result < 0 ? MsgWriteCompleteError : MsgWriteComplete);
+  if (!outcome.empty()) AddLog(result < 0 ? LogLevelWarning : LogLevelNotice, outcome);
   return result;
 }
 

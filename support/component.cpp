@@ -86,6 +86,19 @@ void TComponent::BindString(std::string name, std::string& field, TPropKind kind
                [&field](const TPropValue& value) { field = PropValueText(value); }});
 }
 
+void TComponent::BindString(std::string name, std::string& field, std::mutex& guard) {
+  AddProperty({std::move(name), TPropKind::String,
+               [&field, &guard] {
+                 std::lock_guard lock(guard);
+                 return TPropValue(field);
+               },
+               [&field, &guard](const TPropValue& value) {
+                 std::string text = PropValueText(value);
+                 std::lock_guard lock(guard);
+                 field = std::move(text);
+               }});
+}
+
 void TComponent::BindInteger(std::string name, int32_t& field) {
   AddProperty({std::move(name), TPropKind::Integer, [&field] { return TPropValue(int64_t{field}); },
                [&field](const TPropValue& value) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -91,6 +92,8 @@ class TComponent {
   void AddAncestorClass(std::string className) { FAncestors.push_back(std::move(className)); }
   // Properties bound to fields of the component.
   void BindString(std::string name, std::string& field, TPropKind kind = TPropKind::String);
+  // A text that other threads read under guard: the property reads and writes it under it.
+  void BindString(std::string name, std::string& field, std::mutex& guard);
   void BindInteger(std::string name, int32_t& field);
   void BindFloat(std::string name, double& field);
   void BindBoolean(std::string name, bool& field);

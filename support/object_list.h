@@ -36,6 +36,14 @@ class TObjectList {
     return std::unique_ptr<T>(object);
   }
 
+  // Removes every entry and hands their objects to the caller, in order.
+  std::vector<std::unique_ptr<T>> ExtractAll() {
+    std::vector<std::unique_ptr<T>> objects;
+    for (T* object : Items) objects.emplace_back(object);
+    Items.clear();
+    return objects;
+  }
+
   void Clear() {
     std::vector<T*> items;
     items.swap(Items);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "support/thread_object.h"
 
@@ -31,6 +32,14 @@ class TPtrUIntObjectHash {
     std::unique_ptr<T> object = std::move(found->second);
     Entries.erase(found);
     return object;
+  }
+
+  // Takes every entry's object out without freeing it.
+  std::vector<std::unique_ptr<T>> ExtractAll() {
+    std::vector<std::unique_ptr<T>> objects;
+    for (auto& [key, object] : Entries) objects.push_back(std::move(object));
+    Entries.clear();
+    return objects;
   }
 
   T* Find(uintptr_t key) const {

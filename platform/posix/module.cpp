@@ -70,6 +70,16 @@ void* FindExport(TModuleHandle module, const char* name) {
   return dlsym(reinterpret_cast<void*>(module), name);
 }
 
+TOwnModuleHold::TOwnModuleHold() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&OwnModuleFileName), &info) == 0 || info.dli_fname == nullptr) return;
+  // Opening the loaded module again counts one more reference; the main program is not
+  // found this way, and needs none.
+  Module = reinterpret_cast<TModuleHandle>(dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD));
+}
+
+TOwnModuleHold::~TOwnModuleHold() { CloseLibrary(Module); }
+
 TModuleHandle OpenLibrary(const std::string& fileName, std::string& error) {
   void* module = dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (module == nullptr) {

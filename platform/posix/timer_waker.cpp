@@ -63,6 +63,9 @@ class TDispatcherWaker final : public TTimerWaker {
       Signal->Stop = true;
     }
     Signal->Changed.notify_all();
+    // A dispatcher running callbacks holds the service, so the service is destroyed on it
+    // then (and the thread only detached). On any other thread the join never waits for
+    // work: the dispatcher is at most between two looks at its signal.
     if (Thread.get_id() == std::this_thread::get_id())
       Thread.detach();
     else

@@ -81,6 +81,15 @@ void* FindExport(TModuleHandle module, const char* name) {
   return reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(module), name));
 }
 
+TOwnModuleHold::TOwnModuleHold() {
+  HMODULE module = nullptr;
+  // Without the unchanged-count flag the module's reference count goes up.
+  if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&OwnModuleHandle), &module))
+    Module = reinterpret_cast<TModuleHandle>(module);
+}
+
+TOwnModuleHold::~TOwnModuleHold() { CloseLibrary(Module); }
+
 TModuleHandle OpenLibrary(const std::string& fileName, std::string& error) {
   HMODULE module = LoadLibraryA(fileName.c_str());
   if (module == nullptr) error = "cannot load " + fileName + " (error " + std::to_string(GetLastError()) + ")";

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <atomic>
 #include <memory>
+#include <mutex>
+#include <set>
 
 #include "platform/thread.h"
 #include "platform/timer_service_core.h"
@@ -19,8 +21,34 @@ namespace {
 constexpr UINT WakeMessage = 2064;     // run posted work and due timers, then re-arm
 constexpr UINT ReleaseMessage = 2065;  // destroy the window on its own thread
 constexpr UINT_PTR SystemTimerId = 1;
-constexpr DWORD ReleaseTimeoutMs = 5000;
 const wchar_t WindowClassName[] = L"CjtTimerServiceWindow";
+
+// Windows whose release was posted to an owner thread that has not served it yet. Should
+// the library be unloaded before, their window procedure would go with it: they are handed
+// to the system's default procedure then, and stay inert until their thread ends.
+class TReleasedWindows {
+ public:
+  ~TReleasedWindows() {
+    std::lock_guard<std::mutex> guard(Mutex);
+    for (HWND window : Windows) SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcW));
+  }
+
+  void Add(HWND window) {
+    std::lock_guard<std::mutex> guard(Mutex);
+    Windows.insert(window);
+  }
+
+  void Remove(HWND window) {
+    std::lock_guard<std::mutex> guard(Mutex);
+    Windows.erase(window);
+  }
+
+ private:
+  std::mutex Mutex;
+  std::set<HWND> Windows;
+};
+
+TReleasedWindows ReleasedWindows;
 
 // Shared by the waker and the window (which holds one reference in its user data until
 // WM_NCDESTROY), so neither outlives what it uses.
@@ -69,6 +97,7 @@ LRESULT CALLBACK TimerWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
       DestroyWindow(window);
       return 0;
     case WM_NCDESTROY:
+      ReleasedWindows.Remove(window);
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
       delete link;
       break;
@@ -91,12 +120,14 @@ class TWindowWaker final : public TTimerWaker {
     if (!Link->Window) return;
     if (CurrentThreadId() == Link->Owner) {
       DestroyWindow(Link->Window);
-    } else {
-      // Only the owner thread can destroy its window. When it does not answer in time the
-      // window stays until that thread ends, without a service behind it.
-      DWORD_PTR result = 0;
-      SendMessageTimeoutW(Link->Window, ReleaseMessage, 0, 0, SMTO_NORMAL, ReleaseTimeoutMs, &result);
+      return;
     }
+    // Only the owner thread can destroy its window, and it may be busy or blocked (on a lock
+    // this thread holds, even): the release is posted, never waited for. Until the owner
+    // serves it the window runs nothing, as the service behind it is gone; a thread that
+    // never serves it again takes the window with it when it ends.
+    ReleasedWindows.Add(Link->Window);
+    if (!PostMessageW(Link->Window, ReleaseMessage, 0, 0)) ReleasedWindows.Remove(Link->Window);
   }
 
   void Notify() override {

@@ -71,6 +71,28 @@ TEST(ThreadTimers, DestructionFromAnotherThreadWaitsForTheRunningCallback) {
   EXPECT_TRUE(destroyer.get());
 }
 
+// The owner may be blocked on a lock the destroying thread holds: removing its last timer
+// (and with it the thread's service) must not wait for it to serve its messages.
+TEST(ThreadTimers, RemovingTheLastTimerOfABlockedThreadDoesNotWaitForIt) {
+  std::promise<void> made;
+  std::promise<void> release;
+  std::unique_ptr<TThreadTimer> timer;
+  std::thread owner([&] {
+    timer = std::make_unique<TThreadTimer>([] {});
+    timer->Arm(5);
+    made.set_value();
+    release.get_future().wait();
+    PumpMessagesFor(50);  // now it serves what was posted to it
+  });
+  made.get_future().wait();
+  const uint64_t start = TickCount64();
+  timer.reset();
+  const uint64_t took = TickCount64() - start;
+  release.set_value();
+  owner.join();
+  EXPECT_LT(took, 1000u);
+}
+
 TEST(ThreadTimers, SurviveTheEndOfTheirOwnerThread) {
   std::atomic<int> fires{0};
   std::unique_ptr<TThreadTimer> timer;
