@@ -11,8 +11,9 @@ namespace cjt {
 
 namespace {
 
-// Instances the host did not free when the library was unloaded, kept reachable.
-TInstanceList* Leftovers = nullptr;
+// Instances the host did not free when the library was unloaded, kept reachable (volatile:
+// nothing reads it, and the store must stay).
+TInstanceList* volatile Leftovers = nullptr;
 
 // Made when the library is initialised and taken away when it is unloaded. Unloading must
 // not wait, join a thread or destroy a window (on Windows it runs under the loader lock),
