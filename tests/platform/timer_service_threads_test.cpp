@@ -90,7 +90,9 @@ TEST(ThreadTimers, RemovingTheLastTimerOfABlockedThreadDoesNotWaitForIt) {
   const uint64_t took = TickCount64() - start;
   release.set_value();
   owner.join();
-  EXPECT_LT(took, 1000u);
+  // A wait for the owner would end only at the 5 s time-out of a sent message; the bound is
+  // loose so that a slow, shared machine cannot fail it.
+  EXPECT_LT(took, 4000u);
 }
 
 TEST(ThreadTimers, SurviveTheEndOfTheirOwnerThread) {
