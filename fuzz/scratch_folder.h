@@ -3,12 +3,11 @@
 // that no input leaves files behind and parallel fuzz jobs never share one.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 namespace cjt::fuzz {
@@ -16,7 +15,7 @@ namespace cjt::fuzz {
 class TScratchFolder {
  public:
   explicit TScratchFolder(const std::string& target)
-      : Path(std::filesystem::temp_directory_path() / (target + "-" + std::to_string(getpid()))) {
+      : Path(std::filesystem::temp_directory_path() / (target + "-" + std::to_string(std::random_device()()))) {
     Empty();
   }
   ~TScratchFolder() {
