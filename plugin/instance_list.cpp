@@ -23,7 +23,7 @@ struct TListOwner {
   TListOwner() : List(new TInstanceList) {}
   ~TListOwner() {
     TInstanceList* list = List.exchange(nullptr);
-    const size_t left = list->Handles().size();
+    const size_t left = list->CountAtUnload();
     if (left == 0) {
       delete list;
       return;
@@ -49,6 +49,7 @@ TInstanceList::~TInstanceList() {
 void TInstanceList::Add(std::unique_ptr<TkroPlugin> instance) {
   std::unique_lock<std::shared_mutex> lock(Lock);
   Instances.push_back(instance.release());
+  Count = Instances.size();
 }
 
 TkroPlugin* TInstanceList::Enter(uintptr_t handle) {
@@ -70,6 +71,7 @@ std::unique_ptr<TkroPlugin> TInstanceList::Extract(uintptr_t handle) {
   if (found == Instances.end()) return nullptr;
   std::unique_ptr<TkroPlugin> instance(*found);
   Instances.erase(found);
+  Count = Instances.size();
   return instance;
 }
 
@@ -78,11 +80,6 @@ std::vector<uintptr_t> TInstanceList::Handles() {
   std::vector<uintptr_t> handles;
   for (const TkroPlugin* instance : Instances) handles.push_back(instance->Handle);
   return handles;
-}
-
-bool TInstanceList::IsEmpty() {
-  std::shared_lock<std::shared_mutex> lock(Lock);
-  return Instances.empty();
 }
 
 TInstanceCall::TInstanceCall(uintptr_t handle) {

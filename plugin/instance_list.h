@@ -4,6 +4,8 @@
 // waits for the calls already inside it.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <shared_mutex>
@@ -23,15 +25,20 @@ class TInstanceList {
   TkroPlugin* Enter(uintptr_t handle);
   // Takes the instance with that handle out of the list, without freeing it.
   std::unique_ptr<TkroPlugin> Extract(uintptr_t handle);
-  bool IsEmpty();
   // The handles of the instances in the list now.
   std::vector<uintptr_t> Handles();
+  // The number of instances, read without the lock: for the library's unloading, when no
+  // call can be inside any more and a lock may no longer be usable (at process exit under
+  // a user-mode emulator, a thread's own state can read as that of a thread that ended, and
+  // the lock then refuses it as its own writer).
+  size_t CountAtUnload() const { return Count.load(); }
 
   ~TInstanceList();
 
  private:
   std::shared_mutex Lock;
   std::vector<TkroPlugin*> Instances;  // owned
+  std::atomic<size_t> Count{0};        // the size of Instances
 };
 
 // Brackets one exported call on the instance a handle names.
