@@ -68,7 +68,7 @@ void TDataSourceScheduledWithClients::StopClients() {
   // Waits for a pass in progress, which no longer touches the timer.
   HousekeepingTimer.reset();
   // Taken out under the list's lock, freed after it.
-  TParserClients stopped = TWriteLocked<TCustomParserClientList>(Clients)->ExtractAll();
+  TParserClients stopped = Clients.ExtractAll(*TWriteLocked<TCustomParserClientList>(Clients));
   stopped.clear();
   FreeRetired();
 }
@@ -149,6 +149,8 @@ void TDataSourceScheduledWithClients::ParseBuffer(TCustomParserScheduledClient& 
     client.ResetFrame();
     if (parsed == ParseStopBlock) break;
   } while (more && client.Buffer->DataSize() > 0);
+  // A connection between answers holds no receive storage.
+  client.Buffer->ReleaseWhenEmpty();
 }
 
 void TDataSourceScheduledWithClients::Deliver(TCustomParserScheduledClient& client, TPluginCallRecord& record,
@@ -169,9 +171,7 @@ TCustomParserScheduledClient* TDataSourceScheduledWithClients::FindOrCreateClien
     TReadLocked<TCustomParserClientList> clients(Clients);
     TCustomParserScheduledClient* found = clients->Find(record.ConnectionKey);
     if (found != nullptr && !(requireRunning && found->Stopped)) return found;
-    clients->ForEach([&](uintptr_t, TCustomParserScheduledClient& client) {
-      if (placeholder == nullptr && client.Placeholder) placeholder = &client;
-    });
+    placeholder = Clients.FindPlaceholder(*clients);
     if (placeholder != nullptr && RecordSourceName(record).starts_with(PlaceholderPrefix)) return placeholder;
   }
   if (placeholder == nullptr && !clientClass) return nullptr;
@@ -181,10 +181,7 @@ TCustomParserScheduledClient* TDataSourceScheduledWithClients::FindOrCreateClien
   if (TCustomParserScheduledClient* found = clients->Find(record.ConnectionKey);
       found != nullptr && !(requireRunning && found->Stopped))
     return found;
-  placeholder = nullptr;
-  clients->ForEach([&](uintptr_t, TCustomParserScheduledClient& client) {
-    if (placeholder == nullptr && client.Placeholder) placeholder = &client;
-  });
+  placeholder = Clients.FindPlaceholder(*clients);
   if (placeholder != nullptr) {
     Adopt(*placeholder, record);
     return placeholder;
@@ -203,8 +200,8 @@ void TDataSourceScheduledWithClients::Adopt(TCustomParserScheduledClient& placeh
   }
   // The client is filed under its connection key from now on.
   TPtrUIntObjectHash<TCustomParserScheduledClient>& clients = Clients.LockWrite();
-  std::unique_ptr<TCustomParserScheduledClient> moved = clients.Extract(oldKey);
-  if (moved) clients.Put(placeholder.ConnectionKey, std::move(moved));
+  std::unique_ptr<TCustomParserScheduledClient> moved = Clients.Extract(clients, oldKey);
+  if (moved) Clients.Put(clients, placeholder.ConnectionKey, std::move(moved));
   Clients.UnlockWrite();
 }
 
@@ -213,15 +210,12 @@ TCustomParserScheduledClient* TDataSourceScheduledWithClients::CreateClient(cons
   std::unique_ptr<TCustomParserScheduledClient> client = clientClass(*this, record);
   client->Created();
   const uintptr_t key = client->ConnectionKey;
-  return &TWriteLocked<TCustomParserClientList>(Clients)->Put(key, std::move(client));
+  return &Clients.Put(*TWriteLocked<TCustomParserClientList>(Clients), key, std::move(client));
 }
 
 size_t TDataSourceScheduledWithClients::RemovePlaceholders() {
   TWriteLocked<TCustomParserClientList> clients(Clients);
-  std::vector<uintptr_t> keys;
-  clients->ForEach([&](uintptr_t key, TCustomParserScheduledClient& client) {
-    if (client.Placeholder) keys.push_back(key);
-  });
+  const std::vector<uintptr_t> keys = Clients.PlaceholderKeyList();
   // The callers hold locks of the data source (a connection event holds the master list).
   Retire(TakeClients(keys));
   return keys.size();
@@ -231,7 +225,7 @@ TParserClients TDataSourceScheduledWithClients::TakeClients(const std::vector<ui
   TWriteLocked<TCustomParserClientList> clients(Clients);
   TParserClients taken;
   for (uintptr_t key : keys) {
-    std::unique_ptr<TCustomParserScheduledClient> client = clients->Extract(key);
+    std::unique_ptr<TCustomParserScheduledClient> client = Clients.Extract(*clients, key);
     if (!client) continue;
     // A client out of the list sends nothing more, also while it waits to be freed.
     client->HaltQueue();
@@ -285,9 +279,12 @@ void TDataSourceScheduledWithClients::OnMasterScheduled(TBasicRequestItem& item)
   {
     TReadLocked<TCustomParserClientList> clients(Clients);
     clients->ForEach([&](uintptr_t, TCustomParserScheduledClient& client) {
-      TWriteLocked<TBasicRequestList> items(client.Queue->Items);
-      for (TBasicRequestItem* copy : *items)
-        if (copy->GroupKey == item.GroupKey) copy->Triggered = true;
+      {
+        TWriteLocked<TBasicRequestList> items(client.Queue->Items);
+        for (TBasicRequestItem* copy : *items)
+          if (copy->GroupKey == item.GroupKey) copy->Triggered = true;
+      }
+      client.Queue->Wake();
     });
   }
   item.Triggered = false;

@@ -19,9 +19,9 @@
 
 #include "parser/data_source.h"
 #include "parser/kro_timer_ex.h"
+#include "parser/parser_client_list.h"
 #include "parser/scheduled_client.h"
 #include "plugin/call_record.h"
-#include "support/ptr_hash_list.h"
 
 namespace cjt {
 
@@ -31,13 +31,6 @@ class TParsedDataList;
 // Makes the client of a connection.
 using TClientClass = std::function<std::unique_ptr<TCustomParserScheduledClient>(
     TDataSourceScheduledWithClients& dataSource, const TPluginCallRecord& record)>;
-
-using TParserClients = std::vector<std::unique_ptr<TCustomParserScheduledClient>>;
-
-class TCustomParserClientList : public TThreadPtrUIntObjectHashList<TCustomParserScheduledClient> {
- public:
-  std::atomic<bool> HasPlaceholders{false};
-};
 
 inline constexpr uint32_t HousekeepingInterval = 300;
 
