@@ -1,10 +1,12 @@
 #include "parser/data_source_with_clients.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
 #include "plugin/call_context.h"
 #include "plugin/data_delivery.h"
 #include "plugin/kro_plugin.h"
@@ -107,12 +109,16 @@ void TDataSourceScheduledWithClients::HandleConnectionEvent(TPluginCallRecord& r
   if (opensOrCloses && Clients.HasPlaceholders.exchange(false)) RemovePlaceholders();
   TCustomParserScheduledClient* client = FindOrCreateClient(record, false, ClientClass);
   if (client == nullptr || !opensOrCloses) return;
-  TClientLock lock(*client);
-  client->SetActive(code == ConnectionOpened);
-  if (code == ConnectionOpened) return;
-  if (!client->SilenceTimer.IsStarted()) client->SilenceTimer.StartPlain();
-  client->SilenceTimer.MoveStartBack(
-      static_cast<uint64_t>(std::llround(ClosedSilenceShare * static_cast<double>(client->SilenceTimeout))));
+  {
+    TClientLock lock(*client);
+    client->SetActive(code == ConnectionOpened);
+    if (code == ConnectionClosed) {
+      if (!client->SilenceTimer.IsStarted()) client->SilenceTimer.StartPlain();
+      client->SilenceTimer.MoveStartBack(
+          static_cast<uint64_t>(std::llround(ClosedSilenceShare * static_cast<double>(client->SilenceTimeout))));
+    }
+  }
+  CheckSilenceSoon();
 }
 
 void TDataSourceScheduledWithClients::HandleDataBlock(TPluginCallRecord& record) {
@@ -198,6 +204,7 @@ void TDataSourceScheduledWithClients::Adopt(TCustomParserScheduledClient& placeh
     placeholder.Placeholder = placeholder.ConnectionKey == 0;
     if (!placeholder.Placeholder && record.Input.Kind == DataKindConnection) placeholder.EventDriven = true;
   }
+  CheckSilenceSoon();
   // The client is filed under its connection key from now on.
   TPtrUIntObjectHash<TCustomParserScheduledClient>& clients = Clients.LockWrite();
   std::unique_ptr<TCustomParserScheduledClient> moved = Clients.Extract(clients, oldKey);
@@ -210,7 +217,9 @@ TCustomParserScheduledClient* TDataSourceScheduledWithClients::CreateClient(cons
   std::unique_ptr<TCustomParserScheduledClient> client = clientClass(*this, record);
   client->Created();
   const uintptr_t key = client->ConnectionKey;
-  return &Clients.Put(*TWriteLocked<TCustomParserClientList>(Clients), key, std::move(client));
+  TCustomParserScheduledClient& filed = Clients.Put(*TWriteLocked<TCustomParserClientList>(Clients), key, std::move(client));
+  CheckSilenceSoon();
+  return &filed;
 }
 
 size_t TDataSourceScheduledWithClients::RemovePlaceholders() {
@@ -266,13 +275,17 @@ void TDataSourceScheduledWithClients::CreatePlaceholder(const TPluginCallRecord&
 }
 
 void TDataSourceScheduledWithClients::RefreshClients(bool reset, bool reload) {
-  TReadLocked<TBasicRequestList> master(Queue->Items);
-  TReadLocked<TCustomParserClientList> clients(Clients);
-  clients->ForEach([&](uintptr_t, TCustomParserScheduledClient& client) {
-    TClientLock lock(client);
-    if (reload) client.LoadRequests();
-    client.Queue->UpdateTimer(reset);
-  });
+  {
+    TReadLocked<TBasicRequestList> master(Queue->Items);
+    TReadLocked<TCustomParserClientList> clients(Clients);
+    clients->ForEach([&](uintptr_t, TCustomParserScheduledClient& client) {
+      TClientLock lock(client);
+      if (reload) client.LoadRequests();
+      client.Queue->UpdateTimer(reset);
+    });
+  }
+  // Reloaded requests may have shortened the clients' silence time-outs.
+  if (reload) CheckSilenceSoon();
 }
 
 void TDataSourceScheduledWithClients::OnMasterScheduled(TBasicRequestItem& item) {
@@ -291,18 +304,32 @@ void TDataSourceScheduledWithClients::OnMasterScheduled(TBasicRequestItem& item)
 }
 
 void TDataSourceScheduledWithClients::Housekeeping() {
+  uint64_t changes = 0;
+  bool due = false;
   {
     std::lock_guard lock(HousekeepingMutex);
     if (Stopping) return;
     HousekeepingTimer->SetEnabled(false);
+    changes = SilenceChanges;
+    due = SilenceCheckAt == 0 || platform::TickCount64() >= SilenceCheckAt;
   }
+  if (due) CheckSilence(changes);
+  // No lock is held here: the clients retired since the last pass go now.
+  FreeRetired();
+  EnableHousekeeping();
+}
+
+void TDataSourceScheduledWithClients::CheckSilence(uint64_t changes) {
   std::vector<uintptr_t> silent;
+  uint64_t nextCheck = UINT64_MAX;
   {
     TReadLocked<TCustomParserClientList> clients(Clients);
     clients->ForEach([&](uintptr_t key, TCustomParserScheduledClient& client) {
       TClientLock lock(client);
       if (client.Stopped || !client.EventDriven || client.SilenceTimeout == NeverSilent) return;
       if (!client.SilentFor(client.SilenceTimeout)) {
+        // The silence timer has its deadline now; data coming in only moves it later.
+        nextCheck = std::min(nextCheck, client.SilenceTimer.Deadline);
         client.Idle();
         return;
       }
@@ -311,10 +338,18 @@ void TDataSourceScheduledWithClients::Housekeeping() {
       silent.push_back(key);
     });
   }
-  // No lock is held here: the silent clients and those retired since the last pass go now.
+  {
+    // A change while the clients were looked at may have made one silent sooner.
+    std::lock_guard lock(HousekeepingMutex);
+    SilenceCheckAt = SilenceChanges == changes ? nextCheck : 0;
+  }
   if (!silent.empty()) TakeClients(silent).clear();
-  FreeRetired();
-  EnableHousekeeping();
+}
+
+void TDataSourceScheduledWithClients::CheckSilenceSoon() {
+  std::lock_guard lock(HousekeepingMutex);
+  ++SilenceChanges;
+  SilenceCheckAt = 0;
 }
 
 void TDataSourceScheduledWithClients::EnableHousekeeping() {

@@ -68,7 +68,9 @@ class TDataSourceScheduledWithClients : public TDataSourceScheduled {
   void RefreshClients(bool reset, bool reload);
   // A time event of the master queue fired for item: the clients' copies of it are due.
   void OnMasterScheduled(TBasicRequestItem& item);
-  // One pass: silent event-driven clients are removed, the others told they are idle.
+  // One pass: once an event-driven client may have fallen silent (its silence time-out ran
+  // out, or a connection came, closed or was adopted, or requests were reloaded), the silent
+  // ones are removed and the others told they are idle; clients taken out earlier are freed.
   void Housekeeping();
 
   TClientClass ClientClass;
@@ -94,8 +96,18 @@ class TDataSourceScheduledWithClients : public TDataSourceScheduled {
 
   std::mutex RetiredMutex;
   TParserClients Retired;  // under RetiredMutex
+  // Looks at every client for silence; changes counts CheckSilenceSoon calls seen before.
+  void CheckSilence(uint64_t changes);
+  // Something may have made a client silent sooner than the last look found: look again at
+  // the next pass.
+  void CheckSilenceSoon();
+
   std::mutex HousekeepingMutex;
   bool Stopping = false;  // under HousekeepingMutex
+  // Under HousekeepingMutex: the tick count at which the next client may fall silent (0: at
+  // the next pass), and the number of CheckSilenceSoon calls so far.
+  uint64_t SilenceCheckAt = 0;
+  uint64_t SilenceChanges = 0;
 };
 
 // Gives every configured data source with clients but without any client yet a placeholder client, so
