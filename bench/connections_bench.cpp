@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
 
   std::atomic<uint64_t> sends{0};
   host::SetSendHandler([&](const host::TSentData& sent) {
-    ++sends;
+    if (sent.Kind == DataKindSendBytes) ++sends;
     return static_cast<int32_t>(sent.Bytes.size());
   });
   host::TPluginLibrary library(CJT_PLUGIN_FILE);
