@@ -90,7 +90,7 @@ void TaPlugin::PassEventToDataSources(const std::string& eventType, IkroParamsLi
   if (!open) return;
   for (size_t i = sources->Count(); i-- > 0;) {
     if (auto* source = dynamic_cast<TSerialPortDM*>((*sources)[i])) {
-      source->Queue->ReloadRequested = 2;
+      source->Queue->RequestReload(2);
       source->RefreshClients(false, false);
     }
   }

@@ -1,10 +1,12 @@
 #include "parser/data_source_with_clients.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/clock.h"
 #include "plugin/call_context.h"
 #include "plugin/data_delivery.h"
 #include "plugin/kro_plugin.h"
@@ -68,7 +70,7 @@ void TDataSourceScheduledWithClients::StopClients() {
   // Waits for a pass in progress, which no longer touches the timer.
   HousekeepingTimer.reset();
   // Taken out under the list's lock, freed after it.
-  TParserClients stopped = TWriteLocked<TCustomParserClientList>(Clients)->ExtractAll();
+  TParserClients stopped = Clients.ExtractAll(*TWriteLocked<TCustomParserClientList>(Clients));
   stopped.clear();
   FreeRetired();
 }
@@ -107,12 +109,16 @@ void TDataSourceScheduledWithClients::HandleConnectionEvent(TPluginCallRecord& r
   if (opensOrCloses && Clients.HasPlaceholders.exchange(false)) RemovePlaceholders();
   TCustomParserScheduledClient* client = FindOrCreateClient(record, false, ClientClass);
   if (client == nullptr || !opensOrCloses) return;
-  TClientLock lock(*client);
-  client->SetActive(code == ConnectionOpened);
-  if (code == ConnectionOpened) return;
-  if (!client->SilenceTimer.IsStarted()) client->SilenceTimer.StartPlain();
-  client->SilenceTimer.MoveStartBack(
-      static_cast<uint64_t>(std::llround(ClosedSilenceShare * static_cast<double>(client->SilenceTimeout))));
+  {
+    TClientLock lock(*client);
+    client->SetActive(code == ConnectionOpened);
+    if (code == ConnectionClosed) {
+      if (!client->SilenceTimer.IsStarted()) client->SilenceTimer.StartPlain();
+      client->SilenceTimer.MoveStartBack(
+          static_cast<uint64_t>(std::llround(ClosedSilenceShare * static_cast<double>(client->SilenceTimeout))));
+    }
+  }
+  CheckSilenceSoon();
 }
 
 void TDataSourceScheduledWithClients::HandleDataBlock(TPluginCallRecord& record) {
@@ -149,6 +155,8 @@ void TDataSourceScheduledWithClients::ParseBuffer(TCustomParserScheduledClient& 
     client.ResetFrame();
     if (parsed == ParseStopBlock) break;
   } while (more && client.Buffer->DataSize() > 0);
+  // A connection between answers holds no receive storage.
+  client.Buffer->ReleaseWhenEmpty();
 }
 
 void TDataSourceScheduledWithClients::Deliver(TCustomParserScheduledClient& client, TPluginCallRecord& record,
@@ -169,9 +177,7 @@ TCustomParserScheduledClient* TDataSourceScheduledWithClients::FindOrCreateClien
     TReadLocked<TCustomParserClientList> clients(Clients);
     TCustomParserScheduledClient* found = clients->Find(record.ConnectionKey);
     if (found != nullptr && !(requireRunning && found->Stopped)) return found;
-    clients->ForEach([&](uintptr_t, TCustomParserScheduledClient& client) {
-      if (placeholder == nullptr && client.Placeholder) placeholder = &client;
-    });
+    placeholder = Clients.FindPlaceholder(*clients);
     if (placeholder != nullptr && RecordSourceName(record).starts_with(PlaceholderPrefix)) return placeholder;
   }
   if (placeholder == nullptr && !clientClass) return nullptr;
@@ -181,10 +187,7 @@ TCustomParserScheduledClient* TDataSourceScheduledWithClients::FindOrCreateClien
   if (TCustomParserScheduledClient* found = clients->Find(record.ConnectionKey);
       found != nullptr && !(requireRunning && found->Stopped))
     return found;
-  placeholder = nullptr;
-  clients->ForEach([&](uintptr_t, TCustomParserScheduledClient& client) {
-    if (placeholder == nullptr && client.Placeholder) placeholder = &client;
-  });
+  placeholder = Clients.FindPlaceholder(*clients);
   if (placeholder != nullptr) {
     Adopt(*placeholder, record);
     return placeholder;
@@ -201,10 +204,11 @@ void TDataSourceScheduledWithClients::Adopt(TCustomParserScheduledClient& placeh
     placeholder.Placeholder = placeholder.ConnectionKey == 0;
     if (!placeholder.Placeholder && record.Input.Kind == DataKindConnection) placeholder.EventDriven = true;
   }
+  CheckSilenceSoon();
   // The client is filed under its connection key from now on.
   TPtrUIntObjectHash<TCustomParserScheduledClient>& clients = Clients.LockWrite();
-  std::unique_ptr<TCustomParserScheduledClient> moved = clients.Extract(oldKey);
-  if (moved) clients.Put(placeholder.ConnectionKey, std::move(moved));
+  std::unique_ptr<TCustomParserScheduledClient> moved = Clients.Extract(clients, oldKey);
+  if (moved) Clients.Put(clients, placeholder.ConnectionKey, std::move(moved));
   Clients.UnlockWrite();
 }
 
@@ -213,15 +217,14 @@ TCustomParserScheduledClient* TDataSourceScheduledWithClients::CreateClient(cons
   std::unique_ptr<TCustomParserScheduledClient> client = clientClass(*this, record);
   client->Created();
   const uintptr_t key = client->ConnectionKey;
-  return &TWriteLocked<TCustomParserClientList>(Clients)->Put(key, std::move(client));
+  TCustomParserScheduledClient& filed = Clients.Put(*TWriteLocked<TCustomParserClientList>(Clients), key, std::move(client));
+  CheckSilenceSoon();
+  return &filed;
 }
 
 size_t TDataSourceScheduledWithClients::RemovePlaceholders() {
   TWriteLocked<TCustomParserClientList> clients(Clients);
-  std::vector<uintptr_t> keys;
-  clients->ForEach([&](uintptr_t key, TCustomParserScheduledClient& client) {
-    if (client.Placeholder) keys.push_back(key);
-  });
+  const std::vector<uintptr_t> keys = Clients.PlaceholderKeyList();
   // The callers hold locks of the data source (a connection event holds the master list).
   Retire(TakeClients(keys));
   return keys.size();
@@ -231,7 +234,7 @@ TParserClients TDataSourceScheduledWithClients::TakeClients(const std::vector<ui
   TWriteLocked<TCustomParserClientList> clients(Clients);
   TParserClients taken;
   for (uintptr_t key : keys) {
-    std::unique_ptr<TCustomParserScheduledClient> client = clients->Extract(key);
+    std::unique_ptr<TCustomParserScheduledClient> client = Clients.Extract(*clients, key);
     if (!client) continue;
     // A client out of the list sends nothing more, also while it waits to be freed.
     client->HaltQueue();
@@ -272,40 +275,61 @@ void TDataSourceScheduledWithClients::CreatePlaceholder(const TPluginCallRecord&
 }
 
 void TDataSourceScheduledWithClients::RefreshClients(bool reset, bool reload) {
-  TReadLocked<TBasicRequestList> master(Queue->Items);
-  TReadLocked<TCustomParserClientList> clients(Clients);
-  clients->ForEach([&](uintptr_t, TCustomParserScheduledClient& client) {
-    TClientLock lock(client);
-    if (reload) client.LoadRequests();
-    client.Queue->UpdateTimer(reset);
-  });
+  {
+    TReadLocked<TBasicRequestList> master(Queue->Items);
+    TReadLocked<TCustomParserClientList> clients(Clients);
+    clients->ForEach([&](uintptr_t, TCustomParserScheduledClient& client) {
+      TClientLock lock(client);
+      if (reload) client.LoadRequests();
+      client.Queue->UpdateTimer(reset);
+    });
+  }
+  // Reloaded requests may have shortened the clients' silence time-outs.
+  if (reload) CheckSilenceSoon();
 }
 
 void TDataSourceScheduledWithClients::OnMasterScheduled(TBasicRequestItem& item) {
   {
     TReadLocked<TCustomParserClientList> clients(Clients);
     clients->ForEach([&](uintptr_t, TCustomParserScheduledClient& client) {
-      TWriteLocked<TBasicRequestList> items(client.Queue->Items);
-      for (TBasicRequestItem* copy : *items)
-        if (copy->GroupKey == item.GroupKey) copy->Triggered = true;
+      {
+        TWriteLocked<TBasicRequestList> items(client.Queue->Items);
+        for (TBasicRequestItem* copy : *items)
+          if (copy->GroupKey == item.GroupKey) copy->Triggered = true;
+      }
+      client.Queue->Wake();
     });
   }
   item.Triggered = false;
 }
 
 void TDataSourceScheduledWithClients::Housekeeping() {
+  uint64_t changes = 0;
+  bool due = false;
   {
     std::lock_guard lock(HousekeepingMutex);
     if (Stopping) return;
     HousekeepingTimer->SetEnabled(false);
+    changes = SilenceChanges;
+    due = SilenceCheckAt == 0 || platform::TickCount64() >= SilenceCheckAt;
   }
+  if (due) CheckSilence(changes);
+  // No lock is held here: the clients retired since the last pass go now.
+  FreeRetired();
+  EnableHousekeeping();
+}
+
+void TDataSourceScheduledWithClients::CheckSilence(uint64_t changes) {
   std::vector<uintptr_t> silent;
+  uint64_t nextCheck = UINT64_MAX;
   {
     TReadLocked<TCustomParserClientList> clients(Clients);
     clients->ForEach([&](uintptr_t key, TCustomParserScheduledClient& client) {
       TClientLock lock(client);
       if (client.Stopped || !client.EventDriven || client.SilenceTimeout == NeverSilent) return;
       if (!client.SilentFor(client.SilenceTimeout)) {
+        // The silence timer has its deadline now; data coming in only moves it later.
+        nextCheck = std::min(nextCheck, client.SilenceTimer.Deadline);
         client.Idle();
         return;
       }
@@ -314,10 +338,18 @@ void TDataSourceScheduledWithClients::Housekeeping() {
       silent.push_back(key);
     });
   }
-  // No lock is held here: the silent clients and those retired since the last pass go now.
+  {
+    // A change while the clients were looked at may have made one silent sooner.
+    std::lock_guard lock(HousekeepingMutex);
+    SilenceCheckAt = SilenceChanges == changes ? nextCheck : 0;
+  }
   if (!silent.empty()) TakeClients(silent).clear();
-  FreeRetired();
-  EnableHousekeeping();
+}
+
+void TDataSourceScheduledWithClients::CheckSilenceSoon() {
+  std::lock_guard lock(HousekeepingMutex);
+  ++SilenceChanges;
+  SilenceCheckAt = 0;
 }
 
 void TDataSourceScheduledWithClients::EnableHousekeeping() {

@@ -19,9 +19,9 @@
 
 #include "parser/data_source.h"
 #include "parser/kro_timer_ex.h"
+#include "parser/parser_client_list.h"
 #include "parser/scheduled_client.h"
 #include "plugin/call_record.h"
-#include "support/ptr_hash_list.h"
 
 namespace cjt {
 
@@ -31,13 +31,6 @@ class TParsedDataList;
 // Makes the client of a connection.
 using TClientClass = std::function<std::unique_ptr<TCustomParserScheduledClient>(
     TDataSourceScheduledWithClients& dataSource, const TPluginCallRecord& record)>;
-
-using TParserClients = std::vector<std::unique_ptr<TCustomParserScheduledClient>>;
-
-class TCustomParserClientList : public TThreadPtrUIntObjectHashList<TCustomParserScheduledClient> {
- public:
-  std::atomic<bool> HasPlaceholders{false};
-};
 
 inline constexpr uint32_t HousekeepingInterval = 300;
 
@@ -75,7 +68,9 @@ class TDataSourceScheduledWithClients : public TDataSourceScheduled {
   void RefreshClients(bool reset, bool reload);
   // A time event of the master queue fired for item: the clients' copies of it are due.
   void OnMasterScheduled(TBasicRequestItem& item);
-  // One pass: silent event-driven clients are removed, the others told they are idle.
+  // One pass: once an event-driven client may have fallen silent (its silence time-out ran
+  // out, or a connection came, closed or was adopted, or requests were reloaded), the silent
+  // ones are removed and the others told they are idle; clients taken out earlier are freed.
   void Housekeeping();
 
   TClientClass ClientClass;
@@ -101,8 +96,18 @@ class TDataSourceScheduledWithClients : public TDataSourceScheduled {
 
   std::mutex RetiredMutex;
   TParserClients Retired;  // under RetiredMutex
+  // Looks at every client for silence; changes counts CheckSilenceSoon calls seen before.
+  void CheckSilence(uint64_t changes);
+  // Something may have made a client silent sooner than the last look found: look again at
+  // the next pass.
+  void CheckSilenceSoon();
+
   std::mutex HousekeepingMutex;
   bool Stopping = false;  // under HousekeepingMutex
+  // Under HousekeepingMutex: the tick count at which the next client may fall silent (0: at
+  // the next pass), and the number of CheckSilenceSoon calls so far.
+  uint64_t SilenceCheckAt = 0;
+  uint64_t SilenceChanges = 0;
 };
 
 // Gives every configured data source with clients but without any client yet a placeholder client, so

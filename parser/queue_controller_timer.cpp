@@ -2,13 +2,23 @@
 
 #include <algorithm>
 
+#include "platform/clock.h"
 #include "support/text_values.h"
 
 namespace cjt {
 
 namespace {
 constexpr int32_t DefaultTimerInterval = 50;
+// An idle queue looks at its items at least this often (ms).
+constexpr uint64_t LongestWait = 3600000;
+
+// The tick count at which a polling item is due again.
+uint64_t PollDueAt(const TBasicRequestItem& item, uint64_t now) {
+  const TTickTimer& timer = item.PollTimer;
+  if (!timer.IsStarted()) return now;
+  return timer.HasDuration ? timer.Deadline : timer.Start + static_cast<uint64_t>(std::max(0, item.PollInterval));
 }
+}  // namespace
 
 TQueueControllerTimer::TQueueControllerTimer(IQueueOwner* owner)
     : TQueueController(owner), Timer(std::make_unique<TkroTimerEx>()) {
@@ -66,7 +76,57 @@ void TQueueControllerTimer::UpdateTimer(bool reset) {
     NextIndex = -1;
     DelayTimer.Clear();
   }
-  Timer->SetEnabled(!IsSuspended() && Items.Count() > 0);
+  std::lock_guard lock(ArmMutex);
+  if (IsSuspended() || Items.Count() == 0) {
+    IdleWait = false;
+    Timer->SetEnabled(false);
+    return;
+  }
+  const std::optional<uint32_t> wait = WaitForNextStep();
+  IdleWait = !wait || *wait > static_cast<uint32_t>(TimerInterval.load());
+  if (wait) Timer->SetInterval(*wait);
+  Timer->SetEnabled(wait.has_value());
+}
+
+bool TQueueControllerTimer::HasPendingWork() {
+  return ReloadRequested != 0 || ResponseTimer.IsStarted() || RetryItem != nullptr || DelayTimer.IsStarted() ||
+         IsBusy();
+}
+
+std::optional<uint32_t> TQueueControllerTimer::WaitForNextStep() {
+  const auto cadence = static_cast<uint32_t>(std::max(1, TimerInterval.load()));
+  if (HasPendingWork()) return cadence;
+  const uint64_t now = platform::TickCount64();
+  std::optional<uint64_t> due;
+  TReadLocked<TBasicRequestList> items(Items);
+  for (const TBasicRequestItem* item : *items) {
+    if (!item->Enabled) continue;
+    if ((item->Method == rmOnce && !item->Sending) || item->Triggered) return cadence;
+    if (item->Method == rmPoll) due = std::min(due.value_or(UINT64_MAX), PollDueAt(*item, now));
+  }
+  if (!due) return std::nullopt;
+  // Steps fall on the cadence counted from this one, as they did while the queue stepped
+  // all the time: the poll goes out at the same step as it would then.
+  const uint64_t steps = *due > now ? (*due - now + cadence - 1) / cadence : 1;
+  return static_cast<uint32_t>(std::clamp<uint64_t>(steps, 1, LongestWait / cadence) * cadence);
+}
+
+void TQueueControllerTimer::Wake() {
+  std::lock_guard lock(ArmMutex);
+  if (!Timer || !IdleWait) return;
+  IdleWait = false;
+  Timer->SetInterval(static_cast<uint32_t>(TimerInterval.load()));
+  Timer->SetEnabled(true);
+}
+
+void TQueueControllerTimer::RequestReload(uint8_t how) {
+  ReloadRequested = how;
+  Wake();
+}
+
+void TQueueControllerTimer::FireEvent(std::string_view name, bool all, const TkroParamsList* params) {
+  TQueueController::FireEvent(name, all, params);
+  Wake();
 }
 
 void TQueueControllerTimer::ResetSchedule() {

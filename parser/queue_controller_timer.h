@@ -1,12 +1,18 @@
-// The queue driven by a thread-bound timer: a step every 50 ms (or every shortest polling
-// interval), and time events that trigger at-time and cron items. The master queue of a data
+// The queue driven by a thread-bound timer, and time events that trigger at-time and cron
+// items. While something is pending (an awaited answer, a retry, the spacing, a reload, a busy
+// data source, an unsent once item, a triggered item) the queue steps every 50 ms (or every
+// shortest polling interval); otherwise its timer waits, on that cadence, for the step at
+// which the nearest polling interval runs out, or for a trigger when it polls nothing. An
+// idle queue thus costs no step between its polls. The master queue of a data
 // source (TQueueControllerTimerEx) holds the configured items and their time events; each
 // protocol client's queue (TQueueControllerTimerClients) drives the client's traffic.
 #pragma once
 
 #include <cstdint>
+#include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,10 +33,18 @@ class TQueueControllerTimer : public TQueueController {
   void SetTimerEnabled(bool value);
   // The timer's handler: one step of the queue.
   void Step();
-  // Restarts all polling and sets the tick to the shortest polling interval (50 ms at most,
-  // 1 ms at least).
+  // Restarts all polling and sets the cadence to the shortest polling interval (50 ms at
+  // most, 1 ms at least).
   void ResetSchedule();
+  // Arms the timer for the next step that can find work (see above); disarms it while the
+  // queue is suspended or empty.
   void UpdateTimer(bool reset) override;
+  // Something became due outside a step, possibly on another thread (a trigger, a reload
+  // request): a queue waiting idle steps on the next point of its cadence.
+  void Wake();
+  // Asks the next step to restart all polling instead of sending (see ResetSchedule).
+  void RequestReload(uint8_t how);
+  void FireEvent(std::string_view name, bool all, const TkroParamsList* params) override;
 
   // Creates the time events of an at-time or cron item.
   void ScheduleItem(TBasicRequestItem& item);
@@ -53,16 +67,26 @@ class TQueueControllerTimer : public TQueueController {
   // Tells this queue from every other for the whole life of the process (time event keys).
   uint32_t Identity() const { return FIdentity.Get(); }
 
-  int32_t TimerInterval = 50;
+  // The cadence of steps while something is pending, in ms.
+  std::atomic<int32_t> TimerInterval{50};
   std::unique_ptr<TkroTimerEx> Timer;
   // Changed under EventsMutex.
   TSchEventList Events;
 
  private:
   void StepBody();
+  // The ms until the next step that can find work, a multiple of the cadence; none while
+  // only a trigger can bring work.
+  std::optional<uint32_t> WaitForNextStep();
+  bool HasPendingWork();
 
   TProcessIdentity FIdentity;
   mutable std::mutex EventsMutex;
+  // Reading the queue's state and arming the timer are one act under it, so that a wake from
+  // another thread is never overwritten by a step's idle wait. Taken after the client's
+  // buffer lock and before the items' lock.
+  std::mutex ArmMutex;
+  bool IdleWait = false;  // under ArmMutex: armed for a later poll, or for none
 };
 
 // The master queue of a data source: suspended as its data source is, and when it has none.

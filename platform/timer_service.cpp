@@ -70,6 +70,11 @@ bool TTimerService::ArmTimer(uint64_t id, uint32_t intervalMs) {
     ++entry.Generation;
     PushDeadline(id, entry, TickCount64());
     DropStaleDeadlines();
+    // The waker already waits for an earlier deadline, when there is one: only a new
+    // earliest one needs it (on Windows each wake of the owner thread re-arms the system
+    // timer, so thousands of timers re-armed behind the earliest cost no system call).
+    if (Heap.front().Id != id || Heap.front().Generation != entry.Generation) return true;
+    ++WakeRequestCount;
   }
   NotifyWaker();
   return true;
@@ -102,6 +107,7 @@ void TTimerService::Post(uint64_t tag, std::function<void()> work) {
   {
     std::lock_guard<std::mutex> guard(Mutex);
     Posted.push_back({tag, std::move(work)});
+    ++WakeRequestCount;
   }
   NotifyWaker();
 }
@@ -190,6 +196,11 @@ std::optional<uint64_t> TTimerService::MsUntilNextWork() {
   return Heap.front().Tick > now ? Heap.front().Tick - now : 0;
 }
 
+uint64_t TTimerService::WakeRequests() {
+  std::lock_guard<std::mutex> guard(Mutex);
+  return WakeRequestCount;
+}
+
 void TTimerService::NotifyWaker() {
   if (Waker) Waker->Notify();
 }
@@ -208,5 +219,6 @@ void TThreadTimer::Post(std::function<void()> work) { Service->Post(Id, std::mov
 TManualTimerPump::TManualTimerPump() : Service(TTimerService::CreateManualForCurrentThread()) {}
 TManualTimerPump::~TManualTimerPump() = default;
 size_t TManualTimerPump::Run() { return Service->RunDue(); }
+uint64_t TManualTimerPump::WakeRequests() const { return Service->WakeRequests(); }
 
 }  // namespace cjt::platform

@@ -61,6 +61,9 @@ class TManualTimerPump {
   // Runs the posted work, then every timer whose deadline has come at the current tick
   // count, each once; returns how many callbacks ran.
   size_t Run();
+  // How often arming a timer or posting work asked for the thread to be woken: only work
+  // and a new earliest deadline do.
+  uint64_t WakeRequests() const;
 
  private:
   std::shared_ptr<TTimerService> Service;

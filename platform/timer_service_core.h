@@ -51,6 +51,8 @@ class TTimerService : public std::enable_shared_from_this<TTimerService> {
   std::optional<uint64_t> MsUntilNextWork();
 
   uint32_t OwnerThread() const { return Owner; }
+  // How often arming or posting asked the waker to look at the deadlines again.
+  uint64_t WakeRequests();
 
  private:
   struct TEntry {
@@ -87,6 +89,7 @@ class TTimerService : public std::enable_shared_from_this<TTimerService> {
   size_t ArmedCount = 0;
   std::deque<TPosted> Posted;
   uint64_t NextId = 1;
+  uint64_t WakeRequestCount = 0;
   uint64_t RunningTag = 0;
   std::thread::id RunningThread;
   std::unique_ptr<TTimerWaker> Waker;

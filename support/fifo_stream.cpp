@@ -5,10 +5,13 @@
 
 namespace cjt {
 
+namespace {
+// What an empty buffer's readers see: a valid address with no bytes behind it.
+const uint8_t NoBytes[1] = {0};
+}  // namespace
+
 TFIFOStream::TFIFOStream(int32_t size, bool compacting, int32_t step)
     : TThreadObject(nullptr),
-      // The storage is twice the capacity; only the first capacity bytes hold data.
-      Storage(new uint8_t[2 * static_cast<size_t>(std::max(size, 0)) + 1]()),
       StorageCapacity(std::max(size, 0)),
       Step(std::max(step, 0)),
       IsCompacting(compacting) {}
@@ -19,6 +22,39 @@ TFIFOStream::~TFIFOStream() {
   Storage.reset();
   UnlockWrite();
 }
+
+int32_t TFIFOStream::StorageSize() {
+  LockRead();
+  const int32_t size = Allocated;
+  UnlockRead();
+  return size;
+}
+
+void TFIFOStream::Reserve(int32_t size) {
+  if (size <= Allocated) return;
+  const int64_t grown =
+      IsCompacting ? std::max<int64_t>({size, 2 * static_cast<int64_t>(Allocated), FirstAllocation}) : StorageCapacity;
+  const auto allocation = static_cast<int32_t>(std::min<int64_t>(grown, StorageCapacity));
+  std::unique_ptr<uint8_t[]> storage(new uint8_t[static_cast<size_t>(allocation)]);
+  // Compacting mode holds its bytes at the start; ring mode takes its storage only when empty.
+  if (Size > 0) std::memcpy(storage.get(), Storage.get(), static_cast<size_t>(Size));
+  Storage = std::move(storage);
+  Allocated = allocation;
+}
+
+void TFIFOStream::Release() {
+  ReadPosition = WritePosition = Size = 0;
+  Storage.reset();
+  Allocated = 0;
+}
+
+void TFIFOStream::ReleaseWhenEmpty() {
+  LockWrite();
+  if (Size == 0) Release();
+  UnlockWrite();
+}
+
+const uint8_t* TFIFOStream::DataStart() const { return Storage ? Storage.get() + ReadPosition : NoBytes; }
 
 int32_t TFIFOStream::DataSize() {
   LockRead();
@@ -31,7 +67,7 @@ int32_t TFIFOStream::FreeSpace() { return StorageCapacity - DataSize(); }
 
 void TFIFOStream::Clear() {
   LockWrite();
-  ReadPosition = WritePosition = Size = 0;
+  Release();
   UnlockWrite();
 }
 
@@ -53,6 +89,7 @@ void TFIFOStream::Write(const void* data, int32_t count) {
         Remove(std::max(count - free, Step));
       }
       const int32_t n = std::min(count, StorageCapacity - WritePosition);
+      Reserve(WritePosition + n);
       std::memcpy(Storage.get() + WritePosition, bytes, static_cast<size_t>(n));
       WritePosition += n;
       Size += n;
@@ -82,12 +119,12 @@ void TFIFOStream::Remove(int32_t count) {
 
 const uint8_t* TFIFOStream::LockData() {
   LockWrite();
-  return Storage.get() + ReadPosition;
+  return DataStart();
 }
 
 const uint8_t* TFIFOStream::LockDataRead() {
   LockRead();
-  return Storage.get() + ReadPosition;
+  return DataStart();
 }
 
 }  // namespace cjt

@@ -4,6 +4,10 @@
 // Compacting mode keeps the bytes at the start of the storage at all times and never fails:
 // when a write does not fit, the oldest bytes (at least Step of them) are discarded. Ring
 // mode refuses a write that does not fit with EFIFOStream "Buffer over-run.".
+//
+// The storage is taken when bytes arrive and given back by Clear, or by ReleaseWhenEmpty once
+// the buffer is empty: an idle connection's buffer holds no memory. In compacting mode it grows with the bytes held (from
+// FirstAllocation, doubling, up to the capacity); ring mode takes its whole capacity at once.
 #pragma once
 
 #include <cstdint>
@@ -23,11 +27,14 @@ class TFIFOStream : public TThreadObject {
  public:
   static constexpr int32_t DefaultCapacity = 0x4000;
   static constexpr int32_t DefaultStep = 64;
+  static constexpr int32_t FirstAllocation = 256;
 
   explicit TFIFOStream(int32_t size = DefaultCapacity, bool compacting = true, int32_t step = DefaultStep);
   ~TFIFOStream() override;
 
   int32_t Capacity() const { return StorageCapacity; }
+  // The bytes of storage held now.
+  int32_t StorageSize();
   bool Compacting() const { return IsCompacting; }
 
   int32_t DataSize();
@@ -36,8 +43,11 @@ class TFIFOStream : public TThreadObject {
   // Appends count bytes. In compacting mode a single write longer than the capacity keeps
   // its newest capacity bytes.
   void Write(const void* data, int32_t count);
-  // Drops up to count bytes from the front; compacting mode only.
+  // Drops up to count bytes from the front; compacting mode only. The storage stays, at the
+  // same address: a scanner holding the data may remove what it consumed.
   void Remove(int32_t count);
+  // Gives the storage back when no byte is held. Not while this thread holds the data.
+  void ReleaseWhenEmpty();
 
   // Exclusive (LockData, ends with Unlock) or shared (LockDataRead, ends with UnlockRead)
   // access to the buffered bytes, oldest first.
@@ -45,7 +55,14 @@ class TFIFOStream : public TThreadObject {
   const uint8_t* LockDataRead();
 
  private:
+  // Called with the exclusive lock held.
+  // Makes the storage hold at least size bytes, keeping the bytes held.
+  void Reserve(int32_t size);
+  void Release();
+  const uint8_t* DataStart() const;
+
   std::unique_ptr<uint8_t[]> Storage;
+  int32_t Allocated = 0;
   const int32_t StorageCapacity;
   const int32_t Step;
   int32_t WritePosition = 0;

@@ -79,8 +79,16 @@ class QueueController : public ::testing::Test {
         Queue->RequestDone(TQueueController::dcAnswered);
         Queue->Current = nullptr;
       }
-      Pump.Run();
+      Steps.push_back({Now(), Pump.Run()});
     }
+  }
+
+  // The timer callbacks that ran from ms from (inclusive) to ms to (exclusive).
+  size_t StepsBetween(uint64_t from, uint64_t to) const {
+    size_t count = 0;
+    for (const auto& [at, ran] : Steps)
+      if (at >= from && at < to) count += ran;
+    return count;
   }
 
   // One field of the sends of an item, in order.
@@ -100,6 +108,7 @@ class QueueController : public ::testing::Test {
   TFakeOwner Owner;
   std::unique_ptr<TQueueControllerTimerClients> Queue = std::make_unique<TQueueControllerTimerClients>(&Owner);
   std::vector<TSent> Sent;
+  std::vector<std::pair<uint64_t, size_t>> Steps;  // ms since the start, timer callbacks run
   std::vector<bool> Retries;
   int32_t Timeout = 1000;
   int64_t AnswerAfter = 100;
@@ -294,7 +303,7 @@ TEST_F(QueueController, ReloadRequestedResetsInsteadOfSendingExceptOnASuspendedQ
   Queue->ResetSchedule();
   Run(200);
   ASSERT_EQ(Sent.size(), 1u);
-  Queue->ReloadRequested = 1;
+  Queue->RequestReload(1);
   Run(50);
   EXPECT_EQ(Queue->ReloadRequested, 0);
   EXPECT_EQ(Sent.size(), 1u);
@@ -310,6 +319,29 @@ TEST_F(QueueController, ReloadRequestedResetsInsteadOfSendingExceptOnASuspendedQ
   EXPECT_EQ(master.ReloadRequested, 1);
   EXPECT_FALSE(master.Timer->Enabled());
   EXPECT_TRUE(TQueueControllerTimerEx(nullptr).IsSuspended());
+}
+
+TEST_F(QueueController, AnIdleQueueTakesNoStepsBetweenItsPollsYetSendsThemOnTime) {
+  Add("minute", rmPoll, 60000);
+  Add("kick", rmEvent, 0, 1, "KICK");
+  Queue->ResetSchedule();
+  Run(30000);
+  // Sent on the first step; the answer comes 100 ms later; then nothing is due for a minute.
+  EXPECT_EQ(SentAt("minute"), (std::vector<uint64_t>{50}));
+  EXPECT_EQ(StepsBetween(0, 200), 3u);
+  EXPECT_EQ(StepsBetween(200, 30000), 0u);
+
+  // A trigger from outside wakes the waiting queue on the cadence's next step.
+  Queue->FireEvent("kick", false, nullptr);
+  Run(30000);
+  EXPECT_EQ(SentAt("kick"), (std::vector<uint64_t>{30050}));
+  EXPECT_EQ(StepsBetween(30200, 60000), 0u);
+
+  // The poll goes out at the very step at which a queue stepping every 50 ms would send it.
+  Run(60100);
+  EXPECT_EQ(SentAt("minute"), (std::vector<uint64_t>{50, 60050, 120050}));
+  EXPECT_EQ(StepsBetween(60200, 120000), 0u);
+  EXPECT_EQ(Queue->Timer->Interval() % 50, 0u);
 }
 
 TEST_F(QueueController, OwnerHooksAndAFailingSendKeepTheQueueRunning) {

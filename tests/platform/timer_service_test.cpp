@@ -60,6 +60,26 @@ TEST_F(ManualTimers, ArmingAgainRestartsThePeriodAndDisarmingStopsIt) {
   EXPECT_EQ(fires, 2);
 }
 
+TEST_F(ManualTimers, OnlyANewEarliestDeadlineWakesTheService) {
+  TThreadTimer early([] {});
+  TThreadTimer late([] {});
+  ASSERT_TRUE(early.Arm(50));
+  EXPECT_EQ(Pump.WakeRequests(), 1u);
+  // Behind the earliest deadline: whoever waits for that one sees this one in time.
+  for (int k = 0; k < 100; ++k) late.Arm(60000);
+  EXPECT_EQ(Pump.WakeRequests(), 1u);
+  late.Arm(10);  // now the earliest
+  EXPECT_EQ(Pump.WakeRequests(), 2u);
+  // Re-armed later than before while it was the earliest: the early wake finds nothing due,
+  // and the service then waits for what is next.
+  late.Arm(60000);
+  EXPECT_EQ(Pump.WakeRequests(), 2u);
+  early.Post([] {});
+  EXPECT_EQ(Pump.WakeRequests(), 3u);
+  Clock.Advance(50);
+  EXPECT_EQ(Pump.Run(), 2u);  // the posted work and the early timer
+}
+
 TEST_F(ManualTimers, RunTimersInDeadlineOrderAndPostedWorkFirst) {
   std::vector<std::string> order;
   TThreadTimer slow([&] { order.push_back("slow"); });

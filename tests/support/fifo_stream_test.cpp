@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <deque>
 #include <numeric>
+#include <random>
 #include <vector>
 
 namespace cjt {
@@ -103,6 +106,56 @@ TEST(FIFOStream, AScannerRemovesWhileHoldingTheLock) {
   EXPECT_EQ(stream.DataSize(), 12);
   EXPECT_EQ(data[0], 9);  // compacted in place, at the same address
   stream.Unlock();
+}
+
+// Random writes, removals and clears against a plain byte queue that follows the buffer's
+// rules: the content always matches, and the storage grows with the bytes held, never beyond
+// the capacity, and is gone whenever the buffer is empty and released.
+TEST(FIFOStream, StorageGrowsWithTheBytesHeldAndGoesWhenEmpty) {
+  constexpr int32_t Capacity = 4096, Step = 64;
+  TFIFOStream stream(Capacity, true, Step);
+  EXPECT_EQ(stream.StorageSize(), 0);
+  EXPECT_NE(stream.LockDataRead(), nullptr);  // an empty buffer still gives its readers an address
+  stream.UnlockRead();
+  std::deque<uint8_t> model;
+  std::mt19937 random(20261209);
+  size_t peak = 0;  // the most bytes held since the storage was last given back
+  uint8_t next = 0;
+  for (int round = 0; round < 2000; ++round) {
+    const int action = static_cast<int>(random() % 10);
+    if (action < 5) {
+      const int32_t count = static_cast<int32_t>(random() % (random() % 8 == 0 ? 6000 : 300));
+      std::vector<uint8_t> bytes = Bytes(next, count);
+      next = static_cast<uint8_t>(next + count);
+      Write(stream, bytes);
+      if (count > Capacity) {
+        model.assign(bytes.end() - Capacity, bytes.end());
+      } else {
+        const int32_t free = Capacity - static_cast<int32_t>(model.size());
+        if (count > free)
+          model.erase(model.begin(), model.begin() + std::min<int32_t>(static_cast<int32_t>(model.size()),
+                                                                       std::max(count - free, Step)));
+        model.insert(model.end(), bytes.begin(), bytes.end());
+      }
+    } else if (action < 9) {
+      const auto count = static_cast<int32_t>(random() % 400);
+      stream.Remove(count);
+      model.erase(model.begin(), model.begin() + std::min<size_t>(model.size(), static_cast<size_t>(count)));
+      stream.ReleaseWhenEmpty();
+    } else {
+      stream.Clear();
+      model.clear();
+    }
+    peak = model.empty() ? 0 : std::max(peak, model.size());
+    ASSERT_EQ(Content(stream), std::vector<uint8_t>(model.begin(), model.end())) << "round " << round;
+    const auto storage = static_cast<size_t>(stream.StorageSize());
+    if (model.empty()) {
+      ASSERT_EQ(storage, 0u) << "round " << round;
+    } else {
+      ASSERT_GE(storage, model.size());
+      ASSERT_LE(storage, std::min<size_t>(Capacity, std::max<size_t>(TFIFOStream::FirstAllocation, 2 * peak)));
+    }
+  }
 }
 
 }  // namespace
