@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
+#include <iterator>
 
 #include "cjt188/date_encoding.h"
 
@@ -25,6 +27,48 @@ std::string BcdDigits(std::span<const uint8_t> bytes, size_t width) {
     digits.push_back(static_cast<char>('0' + (byte & 0x0F)));
   }
   return digits;
+}
+
+// Up to 14 digits (seven bytes) the number is exact in a double, and so is its quotient by a
+// power of ten with up to seven decimal places: the same correctly rounded value as reading
+// the digits as text, without making the text.
+constexpr size_t ExactBcdBytes = 7;
+constexpr double PowersOfTen[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7};
+
+struct TBcdNumber {
+  uint64_t Value = 0;
+  bool Valid = false;  // false when a nibble is no digit or there are no digits
+};
+
+TBcdNumber BcdNumber(std::span<const uint8_t> bytes, size_t count) {
+  TBcdNumber number;
+  for (size_t i = count; i-- > 0;) {
+    const uint8_t byte = bytes[i];
+    if ((byte >> 4) > 9 || (byte & 0x0F) > 9) return {};
+    number.Value = number.Value * 100 + static_cast<uint64_t>(BcdByte(byte));
+  }
+  number.Valid = count > 0;
+  return number;
+}
+
+// Longer numbers, and decimal places beyond seven, are read as text.
+double TextBcd(std::span<const uint8_t> bytes, size_t width, int decimals) {
+  std::string text = BcdDigits(bytes, width);
+  if (text.empty()) return 0;
+  if (decimals > 0) {
+    if (static_cast<size_t>(decimals) > text.size()) text.insert(0, decimals - text.size(), '0');
+    text.insert(text.size() - decimals, ".");
+  }
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size() ? value : 0;
+}
+
+int32_t TextBcdInteger(std::span<const uint8_t> bytes, size_t width) {
+  const std::string text = BcdDigits(bytes, width);
+  int32_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size() ? value : 0;
 }
 
 }  // namespace
@@ -51,22 +95,18 @@ TDateTimeValue DecodeDateTime(std::span<const uint8_t> bytes) {
 }
 
 double DecodeBcd(std::span<const uint8_t> bytes, size_t width, int decimals) {
-  std::string text = BcdDigits(bytes, width);
-  if (text.empty()) return 0;
-  if (decimals > 0) {
-    if (static_cast<size_t>(decimals) > text.size()) text.insert(0, decimals - text.size(), '0');
-    text.insert(text.size() - decimals, ".");
-  }
-  double value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size() ? value : 0;
+  const size_t count = std::min(width, bytes.size());
+  if (count > ExactBcdBytes || decimals < 0 || decimals >= static_cast<int>(std::size(PowersOfTen)))
+    return TextBcd(bytes, width, decimals);
+  const TBcdNumber number = BcdNumber(bytes, count);
+  return number.Valid ? static_cast<double>(number.Value) / PowersOfTen[decimals] : 0;
 }
 
 int32_t DecodeBcdInteger(std::span<const uint8_t> bytes, size_t width) {
-  const std::string text = BcdDigits(bytes, width);
-  int32_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size() ? value : 0;
+  const size_t count = std::min(width, bytes.size());
+  if (count > ExactBcdBytes) return TextBcdInteger(bytes, width);
+  const TBcdNumber number = BcdNumber(bytes, count);
+  return number.Valid && number.Value <= static_cast<uint64_t>(INT32_MAX) ? static_cast<int32_t>(number.Value) : 0;
 }
 
 TDecodedValue DecodeValue(const TRequestFuncType& row, std::span<const uint8_t> bytes) {
