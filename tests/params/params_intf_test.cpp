@@ -395,6 +395,43 @@ TEST(ParamsListHandover, CopyToIntfCopiesEveryPropertyOfEachItem) {
   EXPECT_FALSE(viaIntf.AddFromIntf(nullptr, 0, -1));
 }
 
+// Between two lists of ours the copy takes a shorter way; what arrives is what the interfaces
+// deliver: the name as GetName hands it out (up to a zero), a key that Add makes from it, no
+// item for a blank name, and data type and state as they were.
+TEST(ParamsListHandover, CopyToIntfBetweenOwnListsGivesWhatTheInterfacesGive) {
+  THostLists source(new TkroParamsListWrap);
+  THostLists target(new TkroParamsListWrap);
+  TkroParamsListItem* keyed = source.List().Add("Energy_HEAT", 12.5);
+  keyed->Key = "custom key";
+  keyed->State = 0;
+  source.List().Add(std::string_view("Ab\0cd", 5), TVariant("text"));
+  source.List().Add("Blank later", 1)->Name = " ";
+  TkroParamsListItem* last = source.List().Add("Last", TVariant::Null());
+  last->DataType = 7;
+  last->State = 5;
+
+  CopyToIntf(reinterpret_cast<IkroParamsListA*>(source.A), reinterpret_cast<IkroParamsListA*>(target.A), 0, -1);
+  const TkroParamsList& copied = target.List();
+  ASSERT_EQ(copied.Count(), 3);
+  EXPECT_EQ(copied.Items(0)->Name, "Energy_HEAT");
+  EXPECT_EQ(copied.Items(0)->Key, "energy_heat");
+  EXPECT_EQ(copied.Items(0)->State, 0);
+  EXPECT_EQ(copied.Items(0)->Value().AsDouble(), 12.5);
+  EXPECT_EQ(copied.Items(1)->Name, "Ab");
+  EXPECT_EQ(copied.Items(1)->Key, "ab");
+  EXPECT_EQ(copied.Items(1)->Value().AsString(), "text");
+  EXPECT_EQ(copied.Items(1)->State, ItemStateAssigned);
+  EXPECT_EQ(copied.Items(2)->Name, "Last");
+  EXPECT_TRUE(copied.Items(2)->Value().IsNull());
+  EXPECT_EQ(copied.Items(2)->DataType, 7);
+  EXPECT_EQ(copied.Items(2)->State, 5);
+
+  // A list copied onto itself gains each item once.
+  CopyToIntf(reinterpret_cast<IkroParamsListA*>(target.A), reinterpret_cast<IkroParamsListA*>(target.A), 0, -1);
+  ASSERT_EQ(copied.Count(), 6);
+  EXPECT_EQ(copied.Items(5)->Name, "Last");
+}
+
 TEST(ParamsListHandover, ListObjectsAreToldFromInterfacesBySignature) {
   TkroParamsList list;
   EXPECT_EQ(AsParamsListObject(&list), &list);
