@@ -40,7 +40,7 @@ int32_t TCjt188ParserClient::ParseFrame(TParsedDataList& list) {
     if (Results.Count() == 0 || !last) return;
     list.AppendPacketText(Results.PacketText());
     result = Results.Count();
-    list.AddList(&Results);
+    list.TakeItems(Results);
     list.AddNewRow();
     ClearHeld();
   };

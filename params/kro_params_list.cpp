@@ -89,6 +89,10 @@ void TkroParamsList::Grow() {
   FCapacity += delta;
 }
 
+void TkroParamsList::GrowFor(int32_t count) {
+  while (FCapacity < FCount + count) Grow();
+}
+
 TkroParamsListItem* TkroParamsList::InsertItem(int32_t index, std::unique_ptr<TkroParamsListItem> item) {
   if (index < 0 || index > FCount) {
     char text[64];
@@ -169,6 +173,24 @@ TkroParamsListItem* TkroParamsList::AddFromItemIntf(IkroParamsListItemA* source)
 }
 
 bool TkroParamsList::AddList(const TkroParamsList* source) { return source != nullptr && AddListRange(source, 0, -1); }
+
+void TkroParamsList::TakeItems(TkroParamsList& source) {
+  if (&source == this || source.FCount == 0) return;
+  if (source.FItemClass != FItemClass) {
+    AddList(&source);
+    source.TkroParamsList::Clear();
+    return;
+  }
+  GrowFor(source.FCount);
+  for (int32_t i = 0; i < source.FCount; ++i) {
+    std::unique_ptr<TkroParamsListItem> item(source.FItems[i]);
+    // AddList copies no item with a blank name.
+    if (!IsBlankName(item->Name)) FItems[FCount++] = item.release();
+  }
+  source.FItems.reset();
+  source.FCount = 0;
+  source.FCapacity = 0;
+}
 
 bool TkroParamsList::AddListRange(const TkroParamsList* source, int32_t start, int32_t end) {
   if (source == nullptr) return false;

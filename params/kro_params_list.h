@@ -65,6 +65,10 @@ class TkroParamsList {
   virtual TkroParamsListItem* AddFromItemIntf(IkroParamsListItemA* item);
 
   bool AddList(const TkroParamsList* source);
+  // Appends the items of source, which is left without items: the same as AddList followed by
+  // clearing source, but when both lists make the same class of item the items themselves
+  // move over instead of being copied. A list keeps its own items.
+  void TakeItems(TkroParamsList& source);
   bool AddListRange(const TkroParamsList* source, int32_t start, int32_t end);
   // Appends items start..end of a list interface (end below 0: to its end); false when the
   // interface is null.
@@ -91,6 +95,8 @@ class TkroParamsList {
 
  private:
   void Grow();
+  // Grows as adding count items one by one would.
+  void GrowFor(int32_t count);
   void CheckSignature() const;
   // The index of the last item a range reaches.
   int32_t RangeEnd(int32_t end) const;
