@@ -3,7 +3,10 @@
 // same bytes (find the frame, check its sum, turn the value groups into numbers) in the same
 // run. Prints "answers/s", "bare decode/s" and their "ratio", one line each.
 //
-//   data_path_speed [seconds per measurement, default 2] [plug-in library file]
+// Both run in turns of 0.1 s for the given time; the best turn of each counts.
+//
+//   data_path_speed [seconds, default 4] [plug-in library file]
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -38,7 +41,7 @@ std::string HeatAnswer() {
   return std::string(frame.begin(), frame.end());
 }
 
-// Runs step in rounds until seconds have passed; steps per second.
+// Steps per second of step run for about seconds.
 template <class TStep>
 double Rate(double seconds, TStep&& step) {
   const Clock::time_point start = Clock::now();
@@ -46,11 +49,30 @@ double Rate(double seconds, TStep&& step) {
   uint64_t steps = 0;
   Clock::duration taken{};
   do {
-    for (int i = 0; i < 256; ++i) step();
-    steps += 256;
+    for (int i = 0; i < 64; ++i) step();
+    steps += 64;
     taken = Clock::now() - start;
   } while (taken < span);
   return static_cast<double>(steps) / std::chrono::duration<double>(taken).count();
+}
+
+// The best rates of the two in short rounds taken in turn: on a machine that other work
+// shares, the best round of each is the one least disturbed, and both see the same machine.
+constexpr double RoundSeconds = 0.1;
+
+struct TRates {
+  double Answers = 0;
+  double Bare = 0;
+};
+
+template <class TAnswer, class TBare>
+TRates BestRates(double seconds, TAnswer&& answer, TBare&& bare) {
+  TRates best;
+  for (double spent = 0; spent < seconds; spent += 2 * RoundSeconds) {
+    best.Answers = std::max(best.Answers, Rate(RoundSeconds, answer));
+    best.Bare = std::max(best.Bare, Rate(RoundSeconds, bare));
+  }
+  return best;
 }
 
 // The plug-in set up as a host sets it up: LOAD with a listen-only request for the meter in
@@ -125,16 +147,17 @@ double BareDecode(std::span<const uint8_t> bytes) {
 
 int main(int argc, char** argv) {
   try {
-    const double seconds = argc > 1 ? std::atof(argv[1]) : 2.0;
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 4.0;
     const std::string libraryFile = argc > 2 ? argv[2] : CJT_PLUGIN_FILE;
     const std::string answer = HeatAnswer();
     THost host(libraryFile);
     if (host.Process(answer) <= 0) throw std::runtime_error("The answer gave no values");
-    const double answers = Rate(seconds, [&] { host.Process(answer); });
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(answer.data()), answer.size());
     volatile double sink = 0;
-    const double bare = Rate(seconds, [&] { sink = sink + BareDecode(bytes); });
-    std::printf("answers/s: %.0f\nbare decode/s: %.0f\nratio: %.1f\n", answers, bare, bare / answers);
+    const TRates rates =
+        BestRates(seconds, [&] { host.Process(answer); }, [&] { sink = sink + BareDecode(bytes); });
+    std::printf("answers/s: %.0f\nbare decode/s: %.0f\nratio: %.1f\n", rates.Answers, rates.Bare,
+                rates.Bare / rates.Answers);
     return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "data_path_speed: %s\n", error.what());
