@@ -31,8 +31,12 @@ std::string TextOf(const char* text) { return text ? text : ""; }
 
 }  // namespace
 
-TkroParamsList::TkroParamsList()
-    : FID(platform::GuidToString(platform::NewGuid())), FItemClass(&CreateParamsListItem<TkroParamsListItem>) {}
+TkroParamsList::TkroParamsList() : FItemClass(&CreateParamsListItem<TkroParamsListItem>) {}
+
+const std::string& TkroParamsList::ID() const {
+  std::call_once(FIDMade, [this] { FID = platform::GuidToString(platform::NewGuid()); });
+  return FID;
+}
 
 TkroParamsList::~TkroParamsList() {
   FSignature = 0;

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -84,7 +85,8 @@ class TkroParamsList {
   // Whether the word where a list object keeps its Signature holds 0x0FDE2E4B; object must
   // be readable that far.
   static bool CarriesSignature(const void* object);
-  const std::string& ID() const { return FID; }
+  // A GUID text of the list's own, made when first asked for.
+  const std::string& ID() const;
   int32_t Tag() const { return FTag; }
   void SetTag(int32_t tag) { FTag = tag; }
   TkroParamsListItemClass ItemClass() const { return FItemClass; }
@@ -106,7 +108,8 @@ class TkroParamsList {
   int32_t FCount = 0;
   int32_t FCapacity = 0;
   uint32_t FSignature = ParamsListSignature;
-  std::string FID;
+  mutable std::string FID;
+  mutable std::once_flag FIDMade;
   int32_t FTag = 0;
   TkroParamsListItemClass FItemClass;
 };

@@ -37,6 +37,8 @@ TEST(ParamsList, NewListHasSignatureAndAFreshRegistryFormId) {
   EXPECT_EQ(first.ID().back(), '}');
   EXPECT_EQ(first.ID()[9], '-');
   EXPECT_NE(first.ID(), second.ID());
+  const std::string id = first.ID();
+  EXPECT_EQ(first.ID(), id);  // made once
   EXPECT_EQ(first.Tag(), 0);
 }
 
