@@ -1,5 +1,6 @@
 #include "params/variant.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/text_encoding.h"
@@ -19,6 +20,18 @@ void Check(THResult hr, uint16_t from, uint16_t to) {
   if (hr == HrOutOfMemory) throw std::bad_alloc();
   throw EVariantError("Could not convert variant of type (" + VarTypeName(from) + ") into type (" + VarTypeName(to) +
                       ")");
+}
+
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// ASCII reads the same in the 8-bit text of every system: widened straight into the OLE
+// string, without a UTF-16 copy in between.
+TBStr AsciiBStr(std::string_view text) {
+  const TBStr chars = SysAllocStringLen(nullptr, static_cast<uint32_t>(text.size()));
+  if (chars != nullptr) std::copy(text.begin(), text.end(), chars);
+  return chars;
 }
 
 }  // namespace
@@ -103,11 +116,15 @@ TVariant::TVariant(uint16_t value) : TVariant() { Value.Vt = VtWord, Value.WordV
 TVariant::TVariant(uint32_t value) : TVariant() { Value.Vt = VtLongWord, Value.LongWordVal = value; }
 TVariant::TVariant(int64_t value) : TVariant() { Value.Vt = VtInt64, Value.Int64Val = value; }
 TVariant::TVariant(const char* text) : TVariant(std::string_view(text ? text : "")) {}
-TVariant::TVariant(std::string_view text) : TVariant(std::u16string_view(AnsiToWide(text))) {}
+TVariant::TVariant(std::string_view text) : TVariant() {
+  TakeText(IsAscii(text) ? AsciiBStr(text) : SysAllocString(AnsiToWide(text)));
+}
 
-TVariant::TVariant(std::u16string_view text) : TVariant() {
-  Value.BStrVal = SysAllocString(text);
-  if (Value.BStrVal == nullptr) throw std::bad_alloc();
+TVariant::TVariant(std::u16string_view text) : TVariant() { TakeText(SysAllocString(text)); }
+
+void TVariant::TakeText(TBStr chars) {
+  if (chars == nullptr) throw std::bad_alloc();
+  Value.BStrVal = chars;
   Value.Vt = VtBStr;
 }
 
