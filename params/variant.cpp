@@ -22,10 +22,6 @@ void Check(THResult hr, uint16_t from, uint16_t to) {
                       ")");
 }
 
-bool IsAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 // ASCII reads the same in the 8-bit text of every system: widened straight into the OLE
 // string, without a UTF-16 copy in between.
 TBStr AsciiBStr(std::string_view text) {

@@ -7,6 +7,7 @@
 
 #include "params/copy_to_intf.h"
 #include "params/kro_params_list_wrap.h"
+#include "platform/text_encoding.h"
 #include "support/application_error.h"
 #include "tests/common/foreign_list.h"
 #include "tests/params/c_vtable_view.h"
@@ -272,6 +273,23 @@ TEST(ParamsListItemIntf, ReadsAndWritesTheItem) {
   item->lpVtbl->SetKey(item, "own");
   EXPECT_STREQ(item->lpVtbl->GetKey(item), "own");
   EXPECT_EQ(host.List().Items(0)->Key, "energy");  // the item's own key stays
+}
+
+// The key an item reference hands out is the name's UTF-8 with only A-Z lowered, whatever the
+// system's 8-bit text; the UTF-16 name is the 8-bit name read as the system's text.
+TEST(ParamsListItemIntf, KeyIsTheUtf8NameWithAsciiLettersLowered) {
+  THostLists host(new TkroParamsListWrap);
+  THostItems items;
+  ListA(host.A)->Add(host.A, "Flow_RATE m3/h", Int(1), items.Next());
+  HostItem* ascii = items.Last();
+  EXPECT_EQ(std::u16string(ascii->lpVtbl->GetNameW(ascii)), u"Flow_RATE m3/h");
+  EXPECT_STREQ(ascii->lpVtbl->GetKey(ascii), "flow_rate m3/h");
+
+  const std::string accented = platform::WideToAnsi(u"\u00C9NERGIE \u00C4");
+  ListA(host.A)->Add(host.A, accented.c_str(), Int(2), items.Next());
+  HostItem* other = items.Last();
+  EXPECT_EQ(std::u16string(other->lpVtbl->GetNameW(other)), u"\u00C9NERGIE \u00C4");
+  EXPECT_STREQ(other->lpVtbl->GetKey(other), "\xC3\x89nergie \xC3\x84");
 }
 
 TEST(ParamsListItemIntf, RenamingChangesTheNameButNotTheLookupKey) {
