@@ -24,8 +24,11 @@ void Check(THResult hr, uint16_t from, uint16_t to) {
 
 // ASCII reads the same in the 8-bit text of every system: widened straight into the OLE
 // string, without a UTF-16 copy in between.
+// None for text longer than an OLE string's length can say.
 TBStr AsciiBStr(std::string_view text) {
-  const TBStr chars = SysAllocStringLen(nullptr, static_cast<uint32_t>(text.size()));
+  const auto length = static_cast<uint32_t>(text.size());
+  if (length != text.size()) return nullptr;
+  const TBStr chars = SysAllocStringLen(nullptr, length);
   if (chars != nullptr) std::copy(text.begin(), text.end(), chars);
   return chars;
 }
