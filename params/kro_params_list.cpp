@@ -111,14 +111,22 @@ TkroParamsListItem* TkroParamsList::InsertItem(int32_t index, std::unique_ptr<Tk
 }
 
 TkroParamsListItem* TkroParamsList::Insert(int32_t index, std::string_view name, const TVariant& value) {
+  return IsBlankName(name) ? nullptr : Insert(index, name, TVariant(value));
+}
+
+TkroParamsListItem* TkroParamsList::Insert(int32_t index, std::string_view name, TVariant&& value) {
   if (IsBlankName(name)) return nullptr;
-  TkroParamsListItem* item = InsertItem(index, FItemClass(name, value));
+  TkroParamsListItem* item = InsertItem(index, FItemClass(name, std::move(value)));
   item->State = ItemStateAssigned;
   return item;
 }
 
 TkroParamsListItem* TkroParamsList::Add(std::string_view name, const TVariant& value) {
   return Insert(FCount, name, value);
+}
+
+TkroParamsListItem* TkroParamsList::Add(std::string_view name, TVariant&& value) {
+  return Insert(FCount, name, std::move(value));
 }
 
 TkroParamsListItem* TkroParamsList::SetValue(std::string_view name, const TVariant& value, bool addIfMissing) {

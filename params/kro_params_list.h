@@ -45,10 +45,13 @@ class TkroParamsList {
   TVariant GetValue(std::string_view name, int32_t start = 0, int32_t end = -1) const;
   TVariant GetValueDef(std::string_view name, const TVariant& defaultValue, int32_t start = 0, int32_t end = -1) const;
 
-  // Appends an item, or returns null when the name is empty after trimming codes 0-32.
+  // Appends an item, or returns null when the name is empty after trimming codes 0-32. A
+  // value passed as a temporary moves into the item instead of being copied.
   TkroParamsListItem* Add(std::string_view name, const TVariant& value);
+  TkroParamsListItem* Add(std::string_view name, TVariant&& value);
   // As Add, at index 0..Count; raises "List index out of bounds (%d)" outside.
   TkroParamsListItem* Insert(int32_t index, std::string_view name, const TVariant& value);
+  TkroParamsListItem* Insert(int32_t index, std::string_view name, TVariant&& value);
   // Stores value into the item of that name, adding it first when missing and asked to;
   // null when still missing.
   TkroParamsListItem* SetValue(std::string_view name, const TVariant& value, bool addIfMissing);

@@ -230,6 +230,18 @@ TEST(ParamsList, CopiesTakeKeyDataTypeAndStateAlong) {
   EXPECT_EQ(source.Count(), 6);
 }
 
+TEST(ParamsList, AnAddedValueIsTheItemsOwn) {
+  TkroParamsList list;
+  TVariant kept("m3");
+  list.Add("Unit", kept)->SetValue(TVariant("kWh"));
+  EXPECT_EQ(kept.AsString(), "m3");
+  list.Insert(0, "Flow", TVariant("m3/h"));
+  EXPECT_EQ(list.Items(0)->Value().AsString(), "m3/h");
+  EXPECT_EQ(list.Items(1)->Value().AsString(), "kWh");
+  EXPECT_EQ(list.Add(" ", TVariant("dropped")), nullptr);
+  EXPECT_EQ(list.Count(), 2);
+}
+
 struct TTaggedItem : TkroParamsListItem {
   using TkroParamsListItem::TkroParamsListItem;
   int Extra = 42;
