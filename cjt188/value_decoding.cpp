@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
-#include <iterator>
 
 #include "cjt188/date_encoding.h"
 
@@ -29,11 +28,8 @@ std::string BcdDigits(std::span<const uint8_t> bytes, size_t width) {
   return digits;
 }
 
-// Up to 14 digits (seven bytes) the number is exact in a double, and so is its quotient by a
-// power of ten with up to seven decimal places: the same correctly rounded value as reading
-// the digits as text, without making the text.
+// Up to 14 digits (seven bytes) a whole number is summed without making its text.
 constexpr size_t ExactBcdBytes = 7;
-constexpr double PowersOfTen[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6, 1e7};
 
 struct TBcdNumber {
   uint64_t Value = 0;
@@ -51,19 +47,7 @@ TBcdNumber BcdNumber(std::span<const uint8_t> bytes, size_t count) {
   return number;
 }
 
-// Longer numbers, and decimal places beyond seven, are read as text.
-double TextBcd(std::span<const uint8_t> bytes, size_t width, int decimals) {
-  std::string text = BcdDigits(bytes, width);
-  if (text.empty()) return 0;
-  if (decimals > 0) {
-    if (static_cast<size_t>(decimals) > text.size()) text.insert(0, decimals - text.size(), '0');
-    text.insert(text.size() - decimals, ".");
-  }
-  double value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size() ? value : 0;
-}
-
+// Longer whole numbers are read as text.
 int32_t TextBcdInteger(std::span<const uint8_t> bytes, size_t width) {
   const std::string text = BcdDigits(bytes, width);
   int32_t value = 0;
@@ -94,12 +78,19 @@ TDateTimeValue DecodeDateTime(std::span<const uint8_t> bytes) {
   return result;
 }
 
+// Read as decimal text: the correctly rounded double on every target. Dividing the whole
+// number by a power of ten is not, where the division runs in the x87 unit's longer format
+// and is rounded twice (32-bit x86).
 double DecodeBcd(std::span<const uint8_t> bytes, size_t width, int decimals) {
-  const size_t count = std::min(width, bytes.size());
-  if (count > ExactBcdBytes || decimals < 0 || decimals >= static_cast<int>(std::size(PowersOfTen)))
-    return TextBcd(bytes, width, decimals);
-  const TBcdNumber number = BcdNumber(bytes, count);
-  return number.Valid ? static_cast<double>(number.Value) / PowersOfTen[decimals] : 0;
+  std::string text = BcdDigits(bytes, width);
+  if (text.empty()) return 0;
+  if (decimals > 0) {
+    if (static_cast<size_t>(decimals) > text.size()) text.insert(0, decimals - text.size(), '0');
+    text.insert(text.size() - decimals, ".");
+  }
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size() ? value : 0;
 }
 
 int32_t DecodeBcdInteger(std::span<const uint8_t> bytes, size_t width) {
