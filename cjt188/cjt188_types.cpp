@@ -1,6 +1,9 @@
 #include "cjt188/cjt188_types.h"
 
 #include <algorithm>
+#include <string>
+
+#include "support/assertion.h"
 
 namespace cjt {
 
@@ -114,6 +117,19 @@ bool InRange(uint8_t type, uint8_t lower, uint8_t upper) {
 std::span<const TCjtUnit> CjtUnits() { return Units; }
 std::span<const TCjtFunction> CjtFunctions() { return Functions; }
 std::span<const TRequestFuncType> RequestFuncTypes() { return Rows; }
+
+std::string_view UnitItemName(const TRequestFuncType& row) {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> made;
+    for (const TRequestFuncType& r : Rows) made.push_back(std::string(r.Name) + "_UNIT");
+    return made;
+  }();
+  // Below the table the unsigned offset wraps round to a large one.
+  const uintptr_t offset = reinterpret_cast<uintptr_t>(&row) - reinterpret_cast<uintptr_t>(std::begin(Rows));
+  const size_t index = offset / sizeof(TRequestFuncType);
+  CJT_ASSERT(offset % sizeof(TRequestFuncType) == 0 && index < names.size(), "cjt188_types");
+  return names[index];
+}
 
 bool TRequestFuncType::AppliesTo(uint32_t di, uint8_t meterType) const {
   return DI == di &&

@@ -51,6 +51,9 @@ struct TRequestFuncType {
   bool HasUnitByte() const { return (Flags & FlagUnitByte) != 0; }
 };
 std::span<const TRequestFuncType> RequestFuncTypes();
+// The name of the item that carries a row's unit: the row's name and "_UNIT". Made once for
+// every row of RequestFuncTypes, which row must be one of.
+std::string_view UnitItemName(const TRequestFuncType& row);
 
 // The consecutive rows that apply to an answer, empty when none does.
 std::span<const TRequestFuncType> FindRowsFor(uint32_t di, uint8_t meterType);

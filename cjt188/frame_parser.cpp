@@ -40,7 +40,7 @@ int32_t TCjt188ParserClient::ParseFrame(TParsedDataList& list) {
     if (Results.Count() == 0 || !last) return;
     list.AppendPacketText(Results.PacketText());
     result = Results.Count();
-    list.AddList(&Results);
+    list.TakeItems(Results);
     list.AddNewRow();
     ClearHeld();
   };
@@ -60,7 +60,7 @@ void TCjt188ParserClient::DecodeValues(const TRequestItem& item) {
   const std::string deviceId = AddressText(frame.subspan(FrameAddressOffset, 7));
   StartGroupFor(item, deviceId);
   Held.Items.push_back(&item);
-  Results.AppendPacketText(std::string(frame.begin(), frame.end()));
+  Results.AppendPacketText(std::string_view(reinterpret_cast<const char*>(frame.data()), frame.size()));
   AddHeaderItems(item, &FrameCopy, deviceId);
   size_t offset = ValuesOffset;
   int32_t remaining = frame[FrameLengthOffset] - DIAndSerialLength;
@@ -78,14 +78,14 @@ bool TCjt188ParserClient::DecodeRow(const TRequestFuncType& row, size_t& offset,
     Log(LogLevelWarning, "Unable to encode date: " + dateTime->Error);
   offset += decoded.Consumed;
   remaining -= static_cast<int32_t>(decoded.Consumed);
-  Results.Add(std::string(row.Name), ValueVariant(decoded.Value));
+  Results.Add(row.Name, ValueVariant(decoded.Value));
   // A unit byte is read only when the answer still holds one: the checksum is no unit.
   if (!row.HasUnitByte() || remaining < 1) return true;
   const uint8_t unit = frame[offset];
   ++offset;
   --remaining;
   const std::string_view unitText = UnitText(unit);
-  if (!unitText.empty()) Results.Add(std::string(row.Name) + "_UNIT", TVariant(unitText));
+  if (!unitText.empty()) Results.Add(UnitItemName(row), TVariant(unitText));
   return true;
 }
 

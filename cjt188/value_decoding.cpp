@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 
 #include "cjt188/date_encoding.h"
 
@@ -27,6 +28,33 @@ std::string BcdDigits(std::span<const uint8_t> bytes, size_t width) {
   return digits;
 }
 
+// Up to 14 digits (seven bytes) a whole number is summed without making its text.
+constexpr size_t ExactBcdBytes = 7;
+
+struct TBcdNumber {
+  uint64_t Value = 0;
+  bool Valid = false;  // false when a nibble is no digit or there are no digits
+};
+
+TBcdNumber BcdNumber(std::span<const uint8_t> bytes, size_t count) {
+  TBcdNumber number;
+  for (size_t i = count; i-- > 0;) {
+    const uint8_t byte = bytes[i];
+    if ((byte >> 4) > 9 || (byte & 0x0F) > 9) return {};
+    number.Value = number.Value * 100 + static_cast<uint64_t>(BcdByte(byte));
+  }
+  number.Valid = count > 0;
+  return number;
+}
+
+// Longer whole numbers are read as text.
+int32_t TextBcdInteger(std::span<const uint8_t> bytes, size_t width) {
+  const std::string text = BcdDigits(bytes, width);
+  int32_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size() ? value : 0;
+}
+
 }  // namespace
 
 uint32_t DecodeUnsigned(std::span<const uint8_t> bytes, size_t width) {
@@ -50,6 +78,9 @@ TDateTimeValue DecodeDateTime(std::span<const uint8_t> bytes) {
   return result;
 }
 
+// Read as decimal text: the correctly rounded double on every target. Dividing the whole
+// number by a power of ten is not, where the division runs in the x87 unit's longer format
+// and is rounded twice (32-bit x86).
 double DecodeBcd(std::span<const uint8_t> bytes, size_t width, int decimals) {
   std::string text = BcdDigits(bytes, width);
   if (text.empty()) return 0;
@@ -63,10 +94,10 @@ double DecodeBcd(std::span<const uint8_t> bytes, size_t width, int decimals) {
 }
 
 int32_t DecodeBcdInteger(std::span<const uint8_t> bytes, size_t width) {
-  const std::string text = BcdDigits(bytes, width);
-  int32_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size() ? value : 0;
+  const size_t count = std::min(width, bytes.size());
+  if (count > ExactBcdBytes) return TextBcdInteger(bytes, width);
+  const TBcdNumber number = BcdNumber(bytes, count);
+  return number.Valid && number.Value <= static_cast<uint64_t>(INT32_MAX) ? static_cast<int32_t>(number.Value) : 0;
 }
 
 TDecodedValue DecodeValue(const TRequestFuncType& row, std::span<const uint8_t> bytes) {

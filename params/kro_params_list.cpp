@@ -31,8 +31,12 @@ std::string TextOf(const char* text) { return text ? text : ""; }
 
 }  // namespace
 
-TkroParamsList::TkroParamsList()
-    : FID(platform::GuidToString(platform::NewGuid())), FItemClass(&CreateParamsListItem<TkroParamsListItem>) {}
+TkroParamsList::TkroParamsList() : FItemClass(&CreateParamsListItem<TkroParamsListItem>) {}
+
+const std::string& TkroParamsList::ID() const {
+  std::call_once(FIDMade, [this] { FID = platform::GuidToString(platform::NewGuid()); });
+  return FID;
+}
 
 TkroParamsList::~TkroParamsList() {
   FSignature = 0;
@@ -89,6 +93,10 @@ void TkroParamsList::Grow() {
   FCapacity += delta;
 }
 
+void TkroParamsList::GrowFor(int32_t count) {
+  while (FCapacity < FCount + count) Grow();
+}
+
 TkroParamsListItem* TkroParamsList::InsertItem(int32_t index, std::unique_ptr<TkroParamsListItem> item) {
   if (index < 0 || index > FCount) {
     char text[64];
@@ -103,14 +111,22 @@ TkroParamsListItem* TkroParamsList::InsertItem(int32_t index, std::unique_ptr<Tk
 }
 
 TkroParamsListItem* TkroParamsList::Insert(int32_t index, std::string_view name, const TVariant& value) {
+  return IsBlankName(name) ? nullptr : Insert(index, name, TVariant(value));
+}
+
+TkroParamsListItem* TkroParamsList::Insert(int32_t index, std::string_view name, TVariant&& value) {
   if (IsBlankName(name)) return nullptr;
-  TkroParamsListItem* item = InsertItem(index, FItemClass(name, value));
+  TkroParamsListItem* item = InsertItem(index, FItemClass(name, std::move(value)));
   item->State = ItemStateAssigned;
   return item;
 }
 
 TkroParamsListItem* TkroParamsList::Add(std::string_view name, const TVariant& value) {
   return Insert(FCount, name, value);
+}
+
+TkroParamsListItem* TkroParamsList::Add(std::string_view name, TVariant&& value) {
+  return Insert(FCount, name, std::move(value));
 }
 
 TkroParamsListItem* TkroParamsList::SetValue(std::string_view name, const TVariant& value, bool addIfMissing) {
@@ -169,6 +185,24 @@ TkroParamsListItem* TkroParamsList::AddFromItemIntf(IkroParamsListItemA* source)
 }
 
 bool TkroParamsList::AddList(const TkroParamsList* source) { return source != nullptr && AddListRange(source, 0, -1); }
+
+void TkroParamsList::TakeItems(TkroParamsList& source) {
+  if (&source == this || source.FCount == 0) return;
+  if (source.FItemClass != FItemClass) {
+    AddList(&source);
+    source.TkroParamsList::Clear();
+    return;
+  }
+  GrowFor(source.FCount);
+  for (int32_t i = 0; i < source.FCount; ++i) {
+    std::unique_ptr<TkroParamsListItem> item(source.FItems[i]);
+    // AddList copies no item with a blank name.
+    if (!IsBlankName(item->Name)) FItems[FCount++] = item.release();
+  }
+  source.FItems.reset();
+  source.FCount = 0;
+  source.FCapacity = 0;
+}
 
 bool TkroParamsList::AddListRange(const TkroParamsList* source, int32_t start, int32_t end) {
   if (source == nullptr) return false;

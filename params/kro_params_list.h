@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -44,10 +45,13 @@ class TkroParamsList {
   TVariant GetValue(std::string_view name, int32_t start = 0, int32_t end = -1) const;
   TVariant GetValueDef(std::string_view name, const TVariant& defaultValue, int32_t start = 0, int32_t end = -1) const;
 
-  // Appends an item, or returns null when the name is empty after trimming codes 0-32.
+  // Appends an item, or returns null when the name is empty after trimming codes 0-32. A
+  // value passed as a temporary moves into the item instead of being copied.
   TkroParamsListItem* Add(std::string_view name, const TVariant& value);
+  TkroParamsListItem* Add(std::string_view name, TVariant&& value);
   // As Add, at index 0..Count; raises "List index out of bounds (%d)" outside.
   TkroParamsListItem* Insert(int32_t index, std::string_view name, const TVariant& value);
+  TkroParamsListItem* Insert(int32_t index, std::string_view name, TVariant&& value);
   // Stores value into the item of that name, adding it first when missing and asked to;
   // null when still missing.
   TkroParamsListItem* SetValue(std::string_view name, const TVariant& value, bool addIfMissing);
@@ -65,6 +69,10 @@ class TkroParamsList {
   virtual TkroParamsListItem* AddFromItemIntf(IkroParamsListItemA* item);
 
   bool AddList(const TkroParamsList* source);
+  // Appends the items of source, which is left without items: the same as AddList followed by
+  // clearing source, but when both lists make the same class of item the items themselves
+  // move over instead of being copied. A list keeps its own items.
+  void TakeItems(TkroParamsList& source);
   bool AddListRange(const TkroParamsList* source, int32_t start, int32_t end);
   // Appends items start..end of a list interface (end below 0: to its end); false when the
   // interface is null.
@@ -80,7 +88,8 @@ class TkroParamsList {
   // Whether the word where a list object keeps its Signature holds 0x0FDE2E4B; object must
   // be readable that far.
   static bool CarriesSignature(const void* object);
-  const std::string& ID() const { return FID; }
+  // A GUID text of the list's own, made when first asked for.
+  const std::string& ID() const;
   int32_t Tag() const { return FTag; }
   void SetTag(int32_t tag) { FTag = tag; }
   TkroParamsListItemClass ItemClass() const { return FItemClass; }
@@ -91,6 +100,8 @@ class TkroParamsList {
 
  private:
   void Grow();
+  // Grows as adding count items one by one would.
+  void GrowFor(int32_t count);
   void CheckSignature() const;
   // The index of the last item a range reaches.
   int32_t RangeEnd(int32_t end) const;
@@ -100,7 +111,8 @@ class TkroParamsList {
   int32_t FCount = 0;
   int32_t FCapacity = 0;
   uint32_t FSignature = ParamsListSignature;
-  std::string FID;
+  mutable std::string FID;
+  mutable std::once_flag FIDMade;
   int32_t FTag = 0;
   TkroParamsListItemClass FItemClass;
 };

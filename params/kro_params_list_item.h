@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "params/variant.h"
 
@@ -22,7 +23,7 @@ class TkroParamsListItem {
  public:
   // Key is the 8-bit locale lowercasing of name; State is 2 when value is neither empty nor
   // null.
-  TkroParamsListItem(std::string_view name, const TVariant& value);
+  TkroParamsListItem(std::string_view name, TVariant value);
   virtual ~TkroParamsListItem() = default;
   TkroParamsListItem(const TkroParamsListItem&) = delete;
   TkroParamsListItem& operator=(const TkroParamsListItem&) = delete;
@@ -44,12 +45,12 @@ class TkroParamsListItem {
 };
 
 // The class a list makes its items of: a virtual constructor, so that a derived list can
-// keep its own kind of item.
-using TkroParamsListItemClass = std::unique_ptr<TkroParamsListItem> (*)(std::string_view name, const TVariant& value);
+// keep its own kind of item. The value moves into the item.
+using TkroParamsListItemClass = std::unique_ptr<TkroParamsListItem> (*)(std::string_view name, TVariant&& value);
 
 template <class TItem>
-std::unique_ptr<TkroParamsListItem> CreateParamsListItem(std::string_view name, const TVariant& value) {
-  return std::make_unique<TItem>(name, value);
+std::unique_ptr<TkroParamsListItem> CreateParamsListItem(std::string_view name, TVariant&& value) {
+  return std::make_unique<TItem>(name, std::move(value));
 }
 
 }  // namespace cjt

@@ -22,8 +22,14 @@ IkroParamsListItemW* TkroParamsListItemWrap::NewReference(TkroParamsListItem* it
   return wrap;
 }
 
+// An ASCII name is its own UTF-8 and widens unit by unit, without a conversion.
 void TkroParamsListItemWrap::RefreshNames() {
   NameA = Item->Name;
+  if (platform::IsAscii(NameA)) {
+    NameW.assign(NameA.begin(), NameA.end());
+    KeyText = platform::AsciiLowerCase(NameA);
+    return;
+  }
   NameW = platform::AnsiToWide(NameA);
   KeyText = platform::AsciiLowerCase(platform::WideToUtf8(NameW));
 }

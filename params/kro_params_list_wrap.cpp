@@ -41,6 +41,12 @@ THResult DoneStatus(bool* done, TWork&& work) {
   });
 }
 
+const void* MethodTableOf(const IkroParamsListA* intf) {
+  const void* table = nullptr;
+  std::memcpy(&table, static_cast<const void*>(intf), sizeof table);
+  return table;
+}
+
 // The 8-bit list interface of a list reference, counted; none for a null reference.
 TIntfRef<IkroParamsListA> ListIntfOf(TkroParamsListWrap* source) {
   TIntfRef<IkroParamsListA> intf;
@@ -173,11 +179,12 @@ bool TkroParamsListWrap::AddFromSource(TkroParamsListWrap* source, int32_t start
 // Every interface reference starts with the address of its method table, whoever made it;
 // only this class's objects have this class's table.
 TkroParamsListWrap* TkroParamsListWrap::OwnWrapperOf(IkroParamsListA* intf) {
-  const void* theirs = nullptr;
-  const void* ours = nullptr;
-  std::memcpy(&theirs, static_cast<const void*>(intf), sizeof theirs);
-  std::memcpy(&ours, static_cast<const void*>(static_cast<IkroParamsListA*>(this)), sizeof ours);
-  return theirs == ours ? static_cast<TkroParamsListWrap*>(intf) : nullptr;
+  if (intf == nullptr) return nullptr;
+  static const void* const ownTable = [] {
+    TkroParamsListWrap probe;
+    return MethodTableOf(static_cast<IkroParamsListA*>(&probe));
+  }();
+  return MethodTableOf(intf) == ownTable ? static_cast<TkroParamsListWrap*>(intf) : nullptr;
 }
 
 THResult TkroParamsListWrap::FindItemAs(TNameArg name, int32_t start, int32_t end, IkroParamsListItemW** item) {

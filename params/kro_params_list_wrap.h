@@ -30,6 +30,10 @@ class TkroParamsListWrap final : public TListIntfImpl<TkroParamsListWrap, IkroPa
 
   TkroParamsList& List() const { return *FList; }
 
+  // The wrapper behind a list interface of this class, or null for a null reference and for
+  // any other maker's object.
+  static TkroParamsListWrap* OwnWrapperOf(IkroParamsListA* intf);
+
   // Stores a reference to the wrapper in the wrapper (counting one) the first time, and
   // returns the address of that stored reference.
   IkroParamsListA** GetSelfIntf();
@@ -81,8 +85,6 @@ class TkroParamsListWrap final : public TListIntfImpl<TkroParamsListWrap, IkroPa
   // AddListRange counts them; false for a null or empty source. A reference that answers no
   // list interface raises.
   bool AddFromSource(TkroParamsListWrap* source, int32_t start, int32_t end);
-  // The wrapper behind a list interface of this class, or null for any other maker's object.
-  TkroParamsListWrap* OwnWrapperOf(IkroParamsListA* intf);
 
   // The first words after the two method-table pointers. A host tells a list object from an
   // interface reference by the word where a list object keeps its Signature; these zero

@@ -1,5 +1,6 @@
 #include "params/variant.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/text_encoding.h"
@@ -19,6 +20,17 @@ void Check(THResult hr, uint16_t from, uint16_t to) {
   if (hr == HrOutOfMemory) throw std::bad_alloc();
   throw EVariantError("Could not convert variant of type (" + VarTypeName(from) + ") into type (" + VarTypeName(to) +
                       ")");
+}
+
+// ASCII reads the same in the 8-bit text of every system: widened straight into the OLE
+// string, without a UTF-16 copy in between.
+// None for text longer than an OLE string's length can say.
+TBStr AsciiBStr(std::string_view text) {
+  const auto length = static_cast<uint32_t>(text.size());
+  if (length != text.size()) return nullptr;
+  const TBStr chars = SysAllocStringLen(nullptr, length);
+  if (chars != nullptr) std::copy(text.begin(), text.end(), chars);
+  return chars;
 }
 
 }  // namespace
@@ -103,11 +115,15 @@ TVariant::TVariant(uint16_t value) : TVariant() { Value.Vt = VtWord, Value.WordV
 TVariant::TVariant(uint32_t value) : TVariant() { Value.Vt = VtLongWord, Value.LongWordVal = value; }
 TVariant::TVariant(int64_t value) : TVariant() { Value.Vt = VtInt64, Value.Int64Val = value; }
 TVariant::TVariant(const char* text) : TVariant(std::string_view(text ? text : "")) {}
-TVariant::TVariant(std::string_view text) : TVariant(std::u16string_view(AnsiToWide(text))) {}
+TVariant::TVariant(std::string_view text) : TVariant() {
+  TakeText(IsAscii(text) ? AsciiBStr(text) : SysAllocString(AnsiToWide(text)));
+}
 
-TVariant::TVariant(std::u16string_view text) : TVariant() {
-  Value.BStrVal = SysAllocString(text);
-  if (Value.BStrVal == nullptr) throw std::bad_alloc();
+TVariant::TVariant(std::u16string_view text) : TVariant() { TakeText(SysAllocString(text)); }
+
+void TVariant::TakeText(TBStr chars) {
+  if (chars == nullptr) throw std::bad_alloc();
+  Value.BStrVal = chars;
   Value.Vt = VtBStr;
 }
 

@@ -79,6 +79,9 @@ class TVariant {
   const TOleVariant& Raw() const { return Value; }
 
  private:
+  // Makes this empty variant hold the OLE string chars; raises std::bad_alloc for none.
+  void TakeText(platform::TBStr chars);
+
   TOleVariant Value;
 };
 

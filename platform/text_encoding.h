@@ -22,6 +22,14 @@ std::u16string BytesToWide(std::string_view bytes);
 // UTF-8, so that multi-byte characters stay intact).
 std::string AnsiLowerCase(std::string_view text);
 
+// Whether every byte is below 0x80: such text reads the same in UTF-8 and in every ANSI code
+// page, and each byte is its UTF-16 unit.
+inline bool IsAscii(std::string_view text) {
+  for (const char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
 // ASCII letters A-Z lowered, every other byte kept.
 inline char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 std::string AsciiLowerCase(std::string_view text);

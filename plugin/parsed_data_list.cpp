@@ -19,7 +19,7 @@ void TParsedDataList::Clear() {
 namespace {
 
 // A packet's bytes as text from which the host gets the same bytes back.
-TVariant PacketValue(const std::string& bytes) { return TVariant(std::u16string_view(platform::BytesToWide(bytes))); }
+TVariant PacketValue(std::string_view bytes) { return TVariant(std::u16string_view(platform::BytesToWide(bytes))); }
 
 }  // namespace
 

@@ -26,15 +26,15 @@ class TParsedDataList : public TkroParamsList {
   std::string FPacketText;
 };
 
-// What the generic values are filled from.
+// What the generic values are filled from; the texts are read while they are filled.
 struct TGenericValues {
-  std::string FullPacket;  // the packet's bytes; empty: not given
-  std::string DataPacket;  // the packet's bytes; empty: not given
+  std::string_view FullPacket;  // the packet's bytes; empty: not given
+  std::string_view DataPacket;  // the packet's bytes; empty: not given
   int32_t DataSourceId = 0;
-  std::string DataSourceName;
-  std::string DataSourceFullName;
+  std::string_view DataSourceName;
+  std::string_view DataSourceFullName;
   int32_t ClientId = 0;  // 0: no client
-  std::string ClientName;
+  std::string_view ClientName;
 };
 
 // Appends the generic values under their item names (a name already present gets a second

@@ -1,25 +1,38 @@
 #include "support/rw_lock.h"
 
+#include <algorithm>
+
 namespace cjt {
+
+TReentrantRWLock::THold* TReentrantRWLock::HoldOf(std::thread::id thread) {
+  const auto found =
+      std::find_if(Readers.begin(), Readers.end(), [&](const THold& hold) { return hold.Thread == thread; });
+  return found == Readers.end() ? nullptr : &*found;
+}
+
+// The last hold takes the dropped one's place.
+void TReentrantRWLock::Drop(THold* hold) {
+  *hold = Readers.back();
+  Readers.pop_back();
+}
 
 void TReentrantRWLock::LockRead() {
   std::unique_lock<std::mutex> lock(Mutex);
   const auto self = std::this_thread::get_id();
-  auto found = Readers.find(self);
-  if (found != Readers.end()) {
-    ++found->second;
+  if (THold* own = HoldOf(self)) {
+    ++own->Count;
     return;
   }
   if (!IsWriter()) Changed.wait(lock, [&] { return WriteDepth == 0 && WaitingWriters == 0; });
-  ++Readers[self];
+  Readers.push_back({self, 1});
 }
 
 void TReentrantRWLock::UnlockRead() {
   std::lock_guard<std::mutex> guard(Mutex);
-  auto found = Readers.find(std::this_thread::get_id());
-  if (found == Readers.end()) return;
-  if (--found->second == 0) {
-    Readers.erase(found);
+  THold* own = HoldOf(std::this_thread::get_id());
+  if (own == nullptr) return;
+  if (--own->Count == 0) {
+    Drop(own);
     Changed.notify_all();
   }
 }
@@ -32,9 +45,9 @@ void TReentrantRWLock::LockWrite() {
   }
   const auto self = std::this_thread::get_id();
   int ownReads = 0;
-  if (auto found = Readers.find(self); found != Readers.end()) {
-    ownReads = found->second;
-    Readers.erase(found);
+  if (THold* own = HoldOf(self)) {
+    ownReads = own->Count;
+    Drop(own);
     Changed.notify_all();
   }
   ++WaitingWriters;
@@ -42,7 +55,7 @@ void TReentrantRWLock::LockWrite() {
   --WaitingWriters;
   Writer = self;
   WriteDepth = 1;
-  if (ownReads > 0) Readers[self] = ownReads;
+  if (ownReads > 0) Readers.push_back({self, ownReads});
 }
 
 void TReentrantRWLock::UnlockWrite() {

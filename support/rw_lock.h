@@ -15,7 +15,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
-#include <unordered_map>
+#include <vector>
 
 namespace cjt {
 
@@ -29,13 +29,23 @@ class TReentrantRWLock {
  private:
   bool IsWriter() const { return WriteDepth > 0 && Writer == std::this_thread::get_id(); }
 
+  struct THold {
+    std::thread::id Thread;
+    int Count;
+  };
+  // The thread's shared holds, or null when it has none.
+  THold* HoldOf(std::thread::id thread);
+  void Drop(THold* hold);
+
   std::mutex Mutex;
   std::condition_variable Changed;
   std::thread::id Writer;
   int WriteDepth = 0;
   int WaitingWriters = 0;
-  // Shared holds per thread; the writer's own shared holds are counted here too.
-  std::unordered_map<std::thread::id, int> Readers;
+  // Shared holds per thread; the writer's own shared holds are counted here too. The vector
+  // keeps its room, so that taking and releasing shared holds allocates nothing once it has
+  // served as many readers at a time.
+  std::vector<THold> Readers;
 };
 
 }  // namespace cjt

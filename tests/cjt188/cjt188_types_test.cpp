@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <string>
+
+#include "support/assertion.h"
 
 namespace cjt {
 namespace {
@@ -45,6 +48,15 @@ TEST(ValueItems, FindFunctionIgnoresTheMeterType) {
   EXPECT_EQ(FindFunction(0), nullptr);
   EXPECT_EQ(FindFunction(0x1F90), nullptr);
   EXPECT_EQ(FindFunction(0x1901F), nullptr);
+}
+
+TEST(Units, EveryRowHasItsOwnUnitItemName) {
+  for (const TRequestFuncType& row : RequestFuncTypes())
+    EXPECT_EQ(UnitItemName(row), std::string(row.Name) + "_UNIT");
+  const auto heat911F = FindRowsFor(0x911F, 0x20);
+  EXPECT_EQ(UnitItemName(heat911F[1]), "SETTLEMENT_DAY_ENERGY_COOL_UNIT");
+  const TRequestFuncType stranger = heat911F[1];
+  EXPECT_THROW(UnitItemName(stranger), EAssertionFailed);  // no row of the tables
 }
 
 TEST(Units, SeventyFiveCodesWithGaps) {

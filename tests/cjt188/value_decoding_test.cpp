@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <random>
+#include <string>
 #include <vector>
 
 #include "cjt188/date_encoding.h"
@@ -31,6 +34,41 @@ TEST(DecodeBcd, ANibbleAboveNineGivesZero) {
   EXPECT_EQ(DecodeBcdInteger(TBytes{0x0A, 0x00, 0x00}, 3), 0);
   // An "E" nibble is no exponent, though "1234.5E67" would read as a number.
   EXPECT_EQ(DecodeBcd(TBytes{0x67, 0x5E, 0x34, 0x12}, 4, 4), 0.0);
+}
+
+// The exact decimal the digits and decimal places stand for, rounded once to a double: what a
+// reading of "123456.78" gives. A value scaled twice (0.01 * 12345678) would differ in the
+// last bit for many digits.
+double DecimalReading(const TBytes& bytes, int decimals) {
+  std::string text;
+  for (size_t i = bytes.size(); i-- > 0;) text += std::to_string(bytes[i] >> 4) + std::to_string(bytes[i] & 0x0F);
+  if (text.size() < static_cast<size_t>(decimals)) text.insert(0, static_cast<size_t>(decimals) - text.size(), '0');
+  text.insert(text.size() - static_cast<size_t>(decimals), ".");
+  return std::strtod(text.c_str(), nullptr);
+}
+
+TEST(DecodeBcd, EqualsTheDecimalReadingOfItsDigitsToTheLastBit) {
+  std::mt19937 random(188);
+  for (size_t width = 1; width <= 9; ++width) {
+    for (int decimals = 0; decimals <= 7; ++decimals) {
+      for (int round = 0; round < 200; ++round) {
+        TBytes bytes(width);
+        for (uint8_t& byte : bytes) byte = static_cast<uint8_t>((random() % 10) << 4 | random() % 10);
+        ASSERT_EQ(DecodeBcd(bytes, width, decimals), DecimalReading(bytes, decimals))
+            << "width " << width << ", decimals " << decimals;
+      }
+    }
+  }
+  EXPECT_EQ(DecodeBcd(TBytes{0x01}, 1, 7), 1e-7);  // more decimal places than digits
+  EXPECT_EQ(DecodeBcd(TBytes{}, 4, 2), 0.0);
+}
+
+TEST(DecodeBcd, IntegersUpToTheLargestSigned32BitNumber) {
+  EXPECT_EQ(DecodeBcdInteger(TBytes{0x47, 0x36, 0x48, 0x47, 0x21}, 5), 2147483647);
+  EXPECT_EQ(DecodeBcdInteger(TBytes{0x48, 0x36, 0x48, 0x47, 0x21}, 5), 0);
+  EXPECT_EQ(DecodeBcdInteger(TBytes{0x47, 0x36, 0x48, 0x47, 0x21, 0x00, 0x00, 0x00}, 8), 2147483647);
+  EXPECT_EQ(DecodeBcdInteger(TBytes{0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01}, 8), 0);
+  EXPECT_EQ(DecodeBcdInteger(TBytes{}, 3), 0);
 }
 
 TEST(DecodeDateTime, SevenBcdBytesFromSecondsToCentury) {

@@ -7,6 +7,7 @@
 
 #include "params/copy_to_intf.h"
 #include "params/kro_params_list_wrap.h"
+#include "platform/text_encoding.h"
 #include "support/application_error.h"
 #include "tests/common/foreign_list.h"
 #include "tests/params/c_vtable_view.h"
@@ -274,6 +275,23 @@ TEST(ParamsListItemIntf, ReadsAndWritesTheItem) {
   EXPECT_EQ(host.List().Items(0)->Key, "energy");  // the item's own key stays
 }
 
+// The key an item reference hands out is the name's UTF-8 with only A-Z lowered, whatever the
+// system's 8-bit text; the UTF-16 name is the 8-bit name read as the system's text.
+TEST(ParamsListItemIntf, KeyIsTheUtf8NameWithAsciiLettersLowered) {
+  THostLists host(new TkroParamsListWrap);
+  THostItems items;
+  ListA(host.A)->Add(host.A, "Flow_RATE m3/h", Int(1), items.Next());
+  HostItem* ascii = items.Last();
+  EXPECT_EQ(std::u16string(ascii->lpVtbl->GetNameW(ascii)), u"Flow_RATE m3/h");
+  EXPECT_STREQ(ascii->lpVtbl->GetKey(ascii), "flow_rate m3/h");
+
+  const std::string accented = platform::WideToAnsi(u"\u00C9NERGIE \u00C4");
+  ListA(host.A)->Add(host.A, accented.c_str(), Int(2), items.Next());
+  HostItem* other = items.Last();
+  EXPECT_EQ(std::u16string(other->lpVtbl->GetNameW(other)), u"\u00C9NERGIE \u00C4");
+  EXPECT_STREQ(other->lpVtbl->GetKey(other), "\xC3\x89nergie \xC3\x84");
+}
+
 TEST(ParamsListItemIntf, RenamingChangesTheNameButNotTheLookupKey) {
   THostLists host(new TkroParamsListWrap);
   THostItems items;
@@ -393,6 +411,43 @@ TEST(ParamsListHandover, CopyToIntfCopiesEveryPropertyOfEachItem) {
   EXPECT_EQ(viaIntf.Count(), 3);
   EXPECT_EQ(viaIntf.Items(0)->State, 4);
   EXPECT_FALSE(viaIntf.AddFromIntf(nullptr, 0, -1));
+}
+
+// Between two lists of ours the copy takes a shorter way; what arrives is what the interfaces
+// deliver: the name as GetName hands it out (up to a zero), a key that Add makes from it, no
+// item for a blank name, and data type and state as they were.
+TEST(ParamsListHandover, CopyToIntfBetweenOwnListsGivesWhatTheInterfacesGive) {
+  THostLists source(new TkroParamsListWrap);
+  THostLists target(new TkroParamsListWrap);
+  TkroParamsListItem* keyed = source.List().Add("Energy_HEAT", 12.5);
+  keyed->Key = "custom key";
+  keyed->State = 0;
+  source.List().Add(std::string_view("Ab\0cd", 5), TVariant("text"));
+  source.List().Add("Blank later", 1)->Name = " ";
+  TkroParamsListItem* last = source.List().Add("Last", TVariant::Null());
+  last->DataType = 7;
+  last->State = 5;
+
+  CopyToIntf(reinterpret_cast<IkroParamsListA*>(source.A), reinterpret_cast<IkroParamsListA*>(target.A), 0, -1);
+  const TkroParamsList& copied = target.List();
+  ASSERT_EQ(copied.Count(), 3);
+  EXPECT_EQ(copied.Items(0)->Name, "Energy_HEAT");
+  EXPECT_EQ(copied.Items(0)->Key, "energy_heat");
+  EXPECT_EQ(copied.Items(0)->State, 0);
+  EXPECT_EQ(copied.Items(0)->Value().AsDouble(), 12.5);
+  EXPECT_EQ(copied.Items(1)->Name, "Ab");
+  EXPECT_EQ(copied.Items(1)->Key, "ab");
+  EXPECT_EQ(copied.Items(1)->Value().AsString(), "text");
+  EXPECT_EQ(copied.Items(1)->State, ItemStateAssigned);
+  EXPECT_EQ(copied.Items(2)->Name, "Last");
+  EXPECT_TRUE(copied.Items(2)->Value().IsNull());
+  EXPECT_EQ(copied.Items(2)->DataType, 7);
+  EXPECT_EQ(copied.Items(2)->State, 5);
+
+  // A list copied onto itself gains each item once.
+  CopyToIntf(reinterpret_cast<IkroParamsListA*>(target.A), reinterpret_cast<IkroParamsListA*>(target.A), 0, -1);
+  ASSERT_EQ(copied.Count(), 6);
+  EXPECT_EQ(copied.Items(5)->Name, "Last");
 }
 
 TEST(ParamsListHandover, ListObjectsAreToldFromInterfacesBySignature) {

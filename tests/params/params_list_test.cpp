@@ -37,6 +37,8 @@ TEST(ParamsList, NewListHasSignatureAndAFreshRegistryFormId) {
   EXPECT_EQ(first.ID().back(), '}');
   EXPECT_EQ(first.ID()[9], '-');
   EXPECT_NE(first.ID(), second.ID());
+  const std::string id = first.ID();
+  EXPECT_EQ(first.ID(), id);  // made once
   EXPECT_EQ(first.Tag(), 0);
 }
 
@@ -228,6 +230,18 @@ TEST(ParamsList, CopiesTakeKeyDataTypeAndStateAlong) {
   EXPECT_EQ(source.Count(), 6);
 }
 
+TEST(ParamsList, AnAddedValueIsTheItemsOwn) {
+  TkroParamsList list;
+  TVariant kept("m3");
+  list.Add("Unit", kept)->SetValue(TVariant("kWh"));
+  EXPECT_EQ(kept.AsString(), "m3");
+  list.Insert(0, "Flow", TVariant("m3/h"));
+  EXPECT_EQ(list.Items(0)->Value().AsString(), "m3/h");
+  EXPECT_EQ(list.Items(1)->Value().AsString(), "kWh");
+  EXPECT_EQ(list.Add(" ", TVariant("dropped")), nullptr);
+  EXPECT_EQ(list.Count(), 2);
+}
+
 struct TTaggedItem : TkroParamsListItem {
   using TkroParamsListItem::TkroParamsListItem;
   int Extra = 42;
@@ -239,6 +253,50 @@ TEST(ParamsList, ItemsAreMadeOfTheListsItemClass) {
   auto* item = dynamic_cast<TTaggedItem*>(list.Add("A", 1));
   ASSERT_NE(item, nullptr);
   EXPECT_EQ(item->Extra, 42);
+}
+
+// Taking items ends as AddList and clearing the source would: the same items in the same
+// order with key, data type and state, none with a blank name, each list still usable.
+TEST(ParamsList, TakenItemsLeaveTheirListAsCopiesWould) {
+  TkroParamsList source;
+  TkroParamsListItem* flow = source.Add("Flow", 1.5);
+  flow->Key = "special";
+  flow->DataType = 5;
+  flow->State = 7;
+  source.Add("Blank later", 1)->Name = "  ";
+  source.Add("Unit", TVariant("m3"));
+  TkroParamsList target;
+  target.Add("First", 0);
+
+  target.TakeItems(source);
+  EXPECT_EQ(source.Count(), 0);
+  ASSERT_EQ(target.Count(), 3);
+  EXPECT_EQ(target.Items(1), flow);
+  EXPECT_EQ(target.IndexOf("special"), 1);
+  EXPECT_EQ(target.Items(1)->DataType, 5);
+  EXPECT_EQ(target.Items(1)->State, 7);
+  EXPECT_EQ(target.Items(2)->Value().AsString(), "m3");
+  source.Add("Again", 2);
+  EXPECT_EQ(source.Count(), 1);
+
+  // Past the first growth steps of the item array.
+  TkroParamsList many;
+  for (int i = 0; i < 40; ++i) many.Add("V" + std::to_string(i), i);
+  target.TakeItems(many);
+  ASSERT_EQ(target.Count(), 43);
+  EXPECT_EQ(target.Items(42)->Value().AsInteger(), 39);
+
+  // Items of another class are copied into the list's own class.
+  TkroParamsList tagged;
+  tagged.SetItemClass(&CreateParamsListItem<TTaggedItem>);
+  tagged.TakeItems(target);
+  EXPECT_EQ(target.Count(), 0);
+  ASSERT_EQ(tagged.Count(), 43);
+  EXPECT_NE(dynamic_cast<TTaggedItem*>(tagged.Items(0)), nullptr);
+  EXPECT_EQ(tagged.Items(1)->Key, "special");
+
+  tagged.TakeItems(tagged);
+  EXPECT_EQ(tagged.Count(), 43);
 }
 
 TEST(ParamsListItem, StateTellsWhetherAValueWasGivenAtCreation) {

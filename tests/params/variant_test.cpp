@@ -65,6 +65,20 @@ TEST(Variant, TextIsAlwaysAnOleWideString) {
   EXPECT_EQ(TextOf(TVariant(static_cast<const char*>(nullptr))), "");
 }
 
+// Plain ASCII takes a shorter way into the OLE string than other 8-bit text; both end alike.
+TEST(Variant, AsciiAndOtherTextBecomeTheSameOleString) {
+  const TVariant ascii(std::string_view("kWh*10 \x01\x7F\0end", 13));
+  ASSERT_EQ(ascii.Type(), VtBStr);
+  EXPECT_EQ(SysStringLen(ascii.Raw().BStrVal), 13u);
+  EXPECT_EQ(ascii.AsWideString(), std::u16string(u"kWh*10 \x01\x7F\0end", 13));
+  EXPECT_EQ(ascii.Raw().BStrVal[13], u'\0');
+  const TVariant empty{std::string_view()};
+  ASSERT_EQ(empty.Type(), VtBStr);
+  EXPECT_EQ(SysStringLen(empty.Raw().BStrVal), 0u);
+  const std::string mixed = "T " + WideToAnsi(u"\u00B0C");
+  EXPECT_EQ(TVariant(mixed).AsWideString(), u"T \u00B0C");
+}
+
 TEST(Variant, IncomingTextFollowsTheConventionOfTheInterface) {
   TOleVariant ansi{};
   ansi.Vt = VtString;

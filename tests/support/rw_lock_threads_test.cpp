@@ -97,6 +97,40 @@ TEST(ReentrantRWLock, WritersExcludeReadersAndEachOther) {
   EXPECT_EQ(first, 6000);
 }
 
+// Each reader's nested holds are its own, whichever reader lets go first: the writer gets
+// the lock only when the last hold of the last reader is gone.
+TEST(ReentrantRWLock, TheWriterWaitsForEveryHoldOfEveryReader) {
+  TReentrantRWLock lock;
+  constexpr int ReaderCount = 3;
+  TStartLine allReading(ReaderCount + 1);
+  std::promise<void> letGo[ReaderCount];
+  std::vector<std::future<void>> readers;
+  for (int r = 0; r < ReaderCount; ++r)
+    readers.push_back(std::async(std::launch::async, [&, r] {
+      lock.LockRead();
+      lock.LockRead();
+      allReading.ArriveAndWait();
+      letGo[r].get_future().wait();
+      lock.UnlockRead();
+      lock.UnlockRead();
+    }));
+  allReading.ArriveAndWait();
+  std::atomic<bool> written{false};
+  auto writer = std::async(std::launch::async, [&] {
+    lock.LockWrite();
+    written = true;
+    lock.UnlockWrite();
+  });
+  for (int r : {0, 2, 1}) {  // the first, then the last, then the middle one
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // time for a broken lock to let the writer in
+    EXPECT_FALSE(written) << "before reader " << r << " let go";
+    letGo[r].set_value();
+    ASSERT_EQ(readers[static_cast<size_t>(r)].wait_for(DeadlockBound), std::future_status::ready);
+  }
+  ASSERT_EQ(writer.wait_for(DeadlockBound), std::future_status::ready);
+  EXPECT_TRUE(written);
+}
+
 TEST(ThreadObject, ThreadsRacingToTheFirstLockShareOneLock) {
   // With two locks made, two writers could be inside at once.
   for (int round = 0; round < 100; ++round) {
