@@ -196,12 +196,18 @@ TEST(ParamsList, ManyItemsStayInOrderAsTheArrayGrows) {
   EXPECT_EQ(list.IndexOf("n1"), -1);
 }
 
+// An item whose key, data type and state differ from what Add gives.
+TkroParamsListItem* AddMarkedFlow(TkroParamsList& list) {
+  TkroParamsListItem* flow = list.Add("Flow", 1.5);
+  flow->Key = "special";
+  flow->DataType = 5;
+  flow->State = 7;
+  return flow;
+}
+
 TEST(ParamsList, CopiesTakeKeyDataTypeAndStateAlong) {
   TkroParamsList source;
-  TkroParamsListItem* original = source.Add("Flow", 1.5);
-  original->Key = "special";
-  original->DataType = 5;
-  original->State = 7;
+  AddMarkedFlow(source);
   source.Add("Temp", 20);
   source.Add("Power", 3);
 
@@ -259,10 +265,7 @@ TEST(ParamsList, ItemsAreMadeOfTheListsItemClass) {
 // order with key, data type and state, none with a blank name, each list still usable.
 TEST(ParamsList, TakenItemsLeaveTheirListAsCopiesWould) {
   TkroParamsList source;
-  TkroParamsListItem* flow = source.Add("Flow", 1.5);
-  flow->Key = "special";
-  flow->DataType = 5;
-  flow->State = 7;
+  const TkroParamsListItem* flow = AddMarkedFlow(source);
   source.Add("Blank later", 1)->Name = "  ";
   source.Add("Unit", TVariant("m3"));
   TkroParamsList target;
