@@ -80,7 +80,8 @@ TRates BestRates(double seconds, TAnswer&& answer, TBare&& bare) {
 class THost {
  public:
   explicit THost(const std::string& libraryFile) : Library(libraryFile), Session(Library) {
-    Folder = std::filesystem::temp_directory_path() / ("cjt188-speed-" + std::to_string(Clock::now().time_since_epoch().count()));
+    Folder = std::filesystem::temp_directory_path() /
+             ("cjt188-speed-" + std::to_string(Clock::now().time_since_epoch().count()));
     std::filesystem::create_directories(Folder);
     const std::filesystem::path ini = Folder / "host.ini";
     std::ofstream(ini, std::ios::binary)
@@ -88,7 +89,8 @@ class THost {
            "<DeviceType>20</DeviceType><Response><Item><Function>901F</Function></Item></Response></Request>"
            "</QUERY>\r\nMin interval=0\r\n";
     if (Session.Create() != 0 || Session.Load({{"INI-FILE", TVariant(ini.string())}}).Result != 0 ||
-        Session.Command("SET-STATE", {{"DATA-SOURCES-IN-CFG", TVariant("1;COM1;Port 1")}, {"RESULT", TVariant(1)}}, 0x03)
+        Session.Command("SET-STATE", {{"DATA-SOURCES-IN-CFG", TVariant("1;COM1;Port 1")}, {"RESULT", TVariant(1)}},
+                        0x03)
                 .Result != 0)
       throw std::runtime_error("The plug-in refused the set-up");
   }
@@ -104,7 +106,8 @@ class THost {
     record.DataSourceId = 1;
     record.Mode = 0x02;
     record.Params = reinterpret_cast<uintptr_t>(&Params);
-    record.Input = {0, static_cast<uint32_t>(bytes.size()), DataKindSendBytes, reinterpret_cast<uintptr_t>(bytes.data())};
+    record.Input = {0, static_cast<uint32_t>(bytes.size()), DataKindSendBytes,
+                    reinterpret_cast<uintptr_t>(bytes.data())};
     record.Output = {0, 0, DataKindListObject, reinterpret_cast<uintptr_t>(&Output)};
     Library.ProcessData(&record);
     return Output.Count();
@@ -154,8 +157,8 @@ int main(int argc, char** argv) {
     if (host.Process(answer) <= 0) throw std::runtime_error("The answer gave no values");
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(answer.data()), answer.size());
     volatile double sink = 0;
-    const TRates rates =
-        BestRates(seconds, [&] { host.Process(answer); }, [&] { sink = sink + BareDecode(bytes); });
+    const TRates rates = BestRates(
+        seconds, [&] { host.Process(answer); }, [&] { sink = sink + BareDecode(bytes); });
     std::printf("answers/s: %.0f\nbare decode/s: %.0f\nratio: %.1f\n", rates.Answers, rates.Bare,
                 rates.Bare / rates.Answers);
     return 0;

@@ -67,7 +67,8 @@ void TCjt188ParserClient::FillHeader(TParsedDataList& list, const TRequestItem& 
                                      const std::vector<uint8_t>* packet, const std::string& address) const {
   TGenericValues values;
   if (packet != nullptr)
-    values.FullPacket = values.DataPacket = std::string_view(reinterpret_cast<const char*>(packet->data()), packet->size());
+    values.FullPacket = values.DataPacket =
+        std::string_view(reinterpret_cast<const char*>(packet->data()), packet->size());
   values.DataSourceId = DataSource.Id;
   values.DataSourceName = DataSource.ConfiguredName;
   values.DataSourceFullName = DataSource.ConfiguredInfo;

@@ -217,7 +217,8 @@ TCustomParserScheduledClient* TDataSourceScheduledWithClients::CreateClient(cons
   std::unique_ptr<TCustomParserScheduledClient> client = clientClass(*this, record);
   client->Created();
   const uintptr_t key = client->ConnectionKey;
-  TCustomParserScheduledClient& filed = Clients.Put(*TWriteLocked<TCustomParserClientList>(Clients), key, std::move(client));
+  TCustomParserScheduledClient& filed =
+      Clients.Put(*TWriteLocked<TCustomParserClientList>(Clients), key, std::move(client));
   CheckSilenceSoon();
   return &filed;
 }

@@ -8,8 +8,8 @@
 // protocol client's queue (TQueueControllerTimerClients) drives the client's traffic.
 #pragma once
 
-#include <cstdint>
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <optional>

@@ -11,10 +11,7 @@ const uint8_t NoBytes[1] = {0};
 }  // namespace
 
 TFIFOStream::TFIFOStream(int32_t size, bool compacting, int32_t step)
-    : TThreadObject(nullptr),
-      StorageCapacity(std::max(size, 0)),
-      Step(std::max(step, 0)),
-      IsCompacting(compacting) {}
+    : TThreadObject(nullptr), StorageCapacity(std::max(size, 0)), Step(std::max(step, 0)), IsCompacting(compacting) {}
 
 TFIFOStream::~TFIFOStream() {
   // No reader may still be inside while the storage goes.

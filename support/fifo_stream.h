@@ -6,8 +6,9 @@
 // mode refuses a write that does not fit with EFIFOStream "Buffer over-run.".
 //
 // The storage is taken when bytes arrive and given back by Clear, or by ReleaseWhenEmpty once
-// the buffer is empty: an idle connection's buffer holds no memory. In compacting mode it grows with the bytes held (from
-// FirstAllocation, doubling, up to the capacity); ring mode takes its whole capacity at once.
+// the buffer is empty: an idle connection's buffer holds no memory. In compacting mode it
+// grows with the bytes held (from FirstAllocation, doubling, up to the capacity); ring mode
+// takes its whole capacity at once.
 #pragma once
 
 #include <cstdint>

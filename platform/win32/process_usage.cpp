@@ -18,7 +18,8 @@ TProcessUsage ReadProcessUsage() {
   if (GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
     usage.CpuSeconds = Seconds(kernel) + Seconds(user);
   PROCESS_MEMORY_COUNTERS counters{};
-  if (GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters))) usage.ResidentBytes = counters.WorkingSetSize;
+  if (GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)))
+    usage.ResidentBytes = counters.WorkingSetSize;
   return usage;
 }
 

@@ -51,8 +51,7 @@ TEST(ValueItems, FindFunctionIgnoresTheMeterType) {
 }
 
 TEST(Units, EveryRowHasItsOwnUnitItemName) {
-  for (const TRequestFuncType& row : RequestFuncTypes())
-    EXPECT_EQ(UnitItemName(row), std::string(row.Name) + "_UNIT");
+  for (const TRequestFuncType& row : RequestFuncTypes()) EXPECT_EQ(UnitItemName(row), std::string(row.Name) + "_UNIT");
   const auto heat911F = FindRowsFor(0x911F, 0x20);
   EXPECT_EQ(UnitItemName(heat911F[1]), "SETTLEMENT_DAY_ENERGY_COOL_UNIT");
   const TRequestFuncType stranger = heat911F[1];

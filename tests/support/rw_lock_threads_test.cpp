@@ -121,7 +121,7 @@ TEST(ReentrantRWLock, TheWriterWaitsForEveryHoldOfEveryReader) {
     written = true;
     lock.UnlockWrite();
   });
-  for (int r : {0, 2, 1}) {  // the first, then the last, then the middle one
+  for (int r : {0, 2, 1}) {                                      // the first, then the last, then the middle one
     std::this_thread::sleep_for(std::chrono::milliseconds(20));  // time for a broken lock to let the writer in
     EXPECT_FALSE(written) << "before reader " << r << " let go";
     letGo[r].set_value();
