@@ -59,7 +59,7 @@ TEST(ValueItems, AnswerLengthsOfTheFurtherFunctions) {
     EXPECT_EQ(ValueBytes(FindRowsFor(di, 0x30)), 5u);
     EXPECT_EQ(ValueBytes(FindRowsFor(di, 0x20)), 5u);
     EXPECT_NE(FindRowsFor(di, 0x10).data(), FindRowsFor(di, 0x20).data());
-    EXPECT_TRUE(FindRowsFor(di, 0x40).empty());
+    EXPECT_TRUE(FindRowsFor(di, 0x4A).empty());  // neither water, gas nor heat
   }
   EXPECT_TRUE(FindRowsFor(0xD12C, 0x10).empty());
 }
@@ -74,8 +74,11 @@ TEST(ValueItems, ShortHeatLayoutByLength) {
   EXPECT_EQ(FindRowsFor(0x901F, 0x20, TLayoutVariant::ShortHeat, 43).data(), standard.data());
   EXPECT_EQ(FindRowsFor(0x901F, 0x20, TLayoutVariant::UnitFirst, 40).data(), standard.data());
   EXPECT_EQ(FindRowsFor(0x901F, 0x10, TLayoutVariant::ShortHeat, 40).data(), FindRowsFor(0x901F, 0x10).data());
-  for (const TRequestFuncType& row : shortHeat)
-    if (row.HasUnitByte()) EXPECT_EQ(UnitItemName(row), std::string(row.Name) + "_UNIT");
+  for (const TRequestFuncType& row : shortHeat) {
+    if (row.HasUnitByte()) {
+      EXPECT_EQ(UnitItemName(row), std::string(row.Name) + "_UNIT");
+    }
+  }
 }
 
 TEST(ValueItems, LayoutNames) {
