@@ -129,8 +129,11 @@ class TCjt188ParserClient : public TCustomParserScheduledClient {
   void ReportUnallowable(const std::string& address);
   bool IsEcho(std::span<const uint8_t> frame) const;
   void DecodeValues(const TRequestItem& item);
-  // False when the row no longer fits the bytes left: the walk ends there.
-  bool DecodeRow(const TRequestFuncType& row, size_t& offset, int32_t& remaining);
+  // False when the row no longer fits the bytes left: the walk ends there. unitFirst: the
+  // meter writes a value's unit byte in front of it.
+  bool DecodeRow(const TRequestFuncType& row, bool unitFirst, size_t& offset, int32_t& remaining);
+  void AddValue(const TRequestFuncType& row, size_t& offset, int32_t& remaining);
+  void AddUnit(const TRequestFuncType& row, uint8_t unit);
   int32_t Send(const void* data, size_t length);
   void FillAddress(const TRequestItem& item, TAddressBytes& address) const;
 };

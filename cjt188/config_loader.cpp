@@ -2,11 +2,13 @@
 // configured request becomes one CJ/T 188 request item per meter and function.
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 
 #include "cjt188/data_module.h"
 #include "cjt188/device_list.h"
 #include "cjt188/request_item.h"
+#include "plugin/log_data_list.h"
 #include "support/text_values.h"
 #include "support/xml_readers.h"
 
@@ -38,6 +40,15 @@ int32_t RequestDelayOf(double ms) {
 }
 
 }  // namespace
+
+// Absent: the standard layout, as for configurations stored before makers' layouts were
+// known. A layout this build does not know is read with the standard one, and said so.
+TLayoutVariant TaPlugin::VariantOf(const TqimXMLNode& element) {
+  const std::string text = XmlNodeText(&element, "Variant", "");
+  if (const std::optional<TLayoutVariant> variant = ParseLayoutVariant(text)) return *variant;
+  AddLog(LogLevelWarning, "Unknown answer layout \"" + text + "\": the standard layout is used");
+  return TLayoutVariant::Standard;
+}
 
 void TaPlugin::LoadMasterRequests(const TDataSourceCfg* cfg, TBasicRequestList& list, TSerialPortDM* dataSource) {
   if (dataSource != nullptr) {
@@ -76,6 +87,7 @@ void TaPlugin::LoadRequestElement(const TqimXMLNode& element, int32_t number, TO
   if (!base.Enabled) ++ListenOnlyCount;
   parameters.DeviceType = static_cast<uint8_t>(TryHexToUInt(XmlNodeText(&element, "DeviceType", "00")).value_or(0));
   parameters.ExportFailed = XmlNodeBool(&element, "ExportFailed", false);
+  parameters.Variant = VariantOf(element);
   const std::vector<std::string> devices = ParseDeviceList(XmlNodeText(&element, "Device", "*"));
   if (dataSource != nullptr && (base.Method == rmAtTime || base.Method == rmCron))
     dataSource->Queue->ScheduleItem(base);

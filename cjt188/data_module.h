@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cjt188/cjt188_types.h"
 #include "cjt188/data_source_cfg.h"
 #include "cjt188/serial_port_dm.h"
 #include "cjt188/text_resources.h"
@@ -70,6 +71,7 @@ class TaPlugin : public TkroPlugin {
   void RegisterTextResources();
   // Makes the data sources match the host's configured list; returns those it took out.
   std::vector<std::unique_ptr<TDataSourceScheduled>> MatchDataSources(TObjectList<TDataSourceScheduled>& sources);
+  TLayoutVariant VariantOf(const TqimXMLNode& element);
   void LoadRequestElement(const TqimXMLNode& element, int32_t number, TObjectList<TBasicRequestItem>& items,
                           TSerialPortDM* dataSource);
 

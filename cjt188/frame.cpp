@@ -48,9 +48,14 @@ std::vector<uint8_t> BuildFrame(uint8_t meterType, const TAddressBytes& address,
 
 std::array<uint8_t, RequestFrameLength> BuildReadRequest(uint8_t meterType, const TAddressBytes& address, uint16_t di,
                                                          uint8_t serial) {
+  return BuildRequest(meterType, address, FunctionReadData, di, serial);
+}
+
+std::array<uint8_t, RequestFrameLength> BuildRequest(uint8_t meterType, const TAddressBytes& address, uint8_t function,
+                                                     uint16_t di, uint8_t serial) {
   std::array<uint8_t, RequestFrameLength> frame{FrameStart, meterType};
   std::copy(address.begin(), address.end(), frame.begin() + FrameAddressOffset);
-  frame[FrameControlOffset] = FunctionReadData;
+  frame[FrameControlOffset] = function;
   frame[FrameLengthOffset] = 3;
   frame[11] = static_cast<uint8_t>(di >> 8);
   frame[12] = static_cast<uint8_t>(di);

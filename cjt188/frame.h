@@ -41,6 +41,7 @@ constexpr uint8_t ControlFromMeter = 0x80;
 constexpr uint8_t ControlError = 0x40;
 constexpr uint8_t ControlFunctionMask = 0x3F;
 constexpr uint8_t FunctionReadData = 0x01;
+constexpr uint8_t FunctionReadAddress = 0x03;
 
 // Status bits of the second data byte of an error answer.
 constexpr uint8_t StatusValveError = 0x02;
@@ -58,7 +59,11 @@ uint8_t Checksum(const uint8_t* buffer, uint16_t length);
 std::vector<uint8_t> BuildFrame(uint8_t meterType, const TAddressBytes& address, uint8_t control,
                                 std::span<const uint8_t> data);
 
-// The 16-byte read request for a data identifier, DI high byte first, then the serial number.
+// The 16-byte request of a function (read data, read address) for a data identifier, DI
+// high byte first, then the serial number.
+std::array<uint8_t, RequestFrameLength> BuildRequest(uint8_t meterType, const TAddressBytes& address, uint8_t function,
+                                                     uint16_t di, uint8_t serial);
+// The read-data request.
 std::array<uint8_t, RequestFrameLength> BuildReadRequest(uint8_t meterType, const TAddressBytes& address, uint16_t di,
                                                          uint8_t serial);
 

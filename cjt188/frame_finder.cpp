@@ -112,8 +112,8 @@ int32_t TCjt188ParserClient::FindFrame(bool& more) {
     }
   }
   // Only the preamble in front of our echo and no answer: nothing of a meter came yet.
-  const bool onlyEcho = result < 0 && echoAt >= 0 &&
-                        std::all_of(p, p + echoAt, [](uint8_t b) { return b == PreambleByte; });
+  const bool onlyEcho =
+      result < 0 && echoAt >= 0 && std::all_of(p, p + echoAt, [](uint8_t b) { return b == PreambleByte; });
   if (drop > 0) Buffer->Remove(drop);
   if (onlyEcho) {
     SentDataSize = Buffer->DataSize();
@@ -210,8 +210,8 @@ bool TCjt188ParserClient::AnyRequestAccepts(const std::string& address) {
 bool TCjt188ParserClient::Matches(const TRequestItem& candidate, const std::string& address, uint8_t control,
                                   uint32_t di) {
   if (!AcceptsAddress(candidate, address)) return false;
-  if ((control & ControlFunctionMask) != FunctionReadData) return false;
   const auto expected = static_cast<uint32_t>(candidate.Params.DI);
+  if ((control & ControlFunctionMask) != RequestFunctionOf(expected)) return false;
   // Some water meters write the data identifier low byte first.
   if (di != expected && di != Swapped(expected)) return false;
   FrameDI = expected;

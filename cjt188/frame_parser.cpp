@@ -1,5 +1,6 @@
 // The receive side's second half: decoding the values of a matched answer into the group's
 // results, and handing the group to the host once its last request is answered.
+#include <algorithm>
 #include <span>
 #include <type_traits>
 #include <variant>
@@ -64,14 +65,42 @@ void TCjt188ParserClient::DecodeValues(const TRequestItem& item) {
   AddHeaderItems(item, &FrameCopy, deviceId);
   size_t offset = ValuesOffset;
   int32_t remaining = frame[FrameLengthOffset] - DIAndSerialLength;
-  for (const TRequestFuncType& row : FindRowsFor(FrameDI, meterType))
-    if (!DecodeRow(row, offset, remaining)) break;
+  const TLayoutVariant variant = item.Params.Variant;
+  const size_t valueBytes = static_cast<size_t>(std::max(remaining, 0));
+  for (const TRequestFuncType& row : FindRowsFor(FrameDI, meterType, variant, valueBytes))
+    if (!DecodeRow(row, variant == TLayoutVariant::UnitFirst, offset, remaining)) break;
 }
 
 // A short answer ends the walk at the first value that does not fit, so that no later value
 // is read from the wrong bytes.
-bool TCjt188ParserClient::DecodeRow(const TRequestFuncType& row, size_t& offset, int32_t& remaining) {
+bool TCjt188ParserClient::DecodeRow(const TRequestFuncType& row, bool unitFirst, size_t& offset, int32_t& remaining) {
+  const std::span<const uint8_t> frame(FrameCopy);
+  if (row.Kind() == TValueKind::MeterType) {
+    Results.Add(row.Name, TVariant(uint32_t{frame[FrameTypeOffset]}));
+    return true;
+  }
+  if (unitFirst && row.HasUnitByte()) {
+    // The unit byte in front of the value: the value must fit behind it.
+    if (remaining < row.Width + 1) return false;
+    const uint8_t unit = frame[offset];
+    ++offset;
+    --remaining;
+    AddValue(row, offset, remaining);
+    AddUnit(row, unit);
+    return true;
+  }
   if (remaining < row.Width) return false;
+  AddValue(row, offset, remaining);
+  // A unit byte is read only when the answer still holds one: the checksum is no unit.
+  if (!row.HasUnitByte() || remaining < 1) return true;
+  const uint8_t unit = frame[offset];
+  ++offset;
+  --remaining;
+  AddUnit(row, unit);
+  return true;
+}
+
+void TCjt188ParserClient::AddValue(const TRequestFuncType& row, size_t& offset, int32_t& remaining) {
   const std::span<const uint8_t> frame(FrameCopy);
   const TDecodedValue decoded = DecodeValue(row, frame.subspan(offset, static_cast<size_t>(remaining)));
   if (const auto* dateTime = std::get_if<TDateTimeValue>(&decoded.Value); dateTime && !dateTime->Error.empty())
@@ -79,14 +108,11 @@ bool TCjt188ParserClient::DecodeRow(const TRequestFuncType& row, size_t& offset,
   offset += decoded.Consumed;
   remaining -= static_cast<int32_t>(decoded.Consumed);
   Results.Add(row.Name, ValueVariant(decoded.Value));
-  // A unit byte is read only when the answer still holds one: the checksum is no unit.
-  if (!row.HasUnitByte() || remaining < 1) return true;
-  const uint8_t unit = frame[offset];
-  ++offset;
-  --remaining;
+}
+
+void TCjt188ParserClient::AddUnit(const TRequestFuncType& row, uint8_t unit) {
   const std::string_view unitText = UnitText(unit);
   if (!unitText.empty()) Results.Add(UnitItemName(row), TVariant(unitText));
-  return true;
 }
 
 }  // namespace cjt

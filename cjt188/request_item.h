@@ -23,7 +23,8 @@ struct TRequestParameters {
   int32_t DI = 0;
   const TRequestFuncType* Row = nullptr;  // the first value row of DI
   bool ExportFailed = false;
-  uintptr_t OriginId = 0;  // the same for all items of one configured request
+  TLayoutVariant Variant = TLayoutVariant::Standard;  // how the meter lays out its answers
+  uintptr_t OriginId = 0;                             // the same for all items of one configured request
 };
 
 class TRequestItem;

@@ -21,8 +21,12 @@ int32_t TCjt188ParserClient::Send(const void* data, size_t length) {
 }
 
 void TCjt188ParserClient::FillAddress(const TRequestItem& item, TAddressBytes& address) const {
+  // Reading the address of any meter asks the whole line, every time: the meter heard first
+  // may since have been replaced, and its address is what the request is to find out.
+  if (item.Params.DI == static_cast<int32_t>(DIReadAddress) && IsSpecialDeviceText(item.Params.Device))
+    address = item.Params.Device == NinesDeviceText ? AddressBytes(NinesDeviceText) : AddressBytes(BroadcastDeviceText);
   // A request to any meter goes to the meter heard on the line once there is one.
-  if (AddressHeard && IsSpecialDeviceText(item.Params.Device))
+  else if (AddressHeard && IsSpecialDeviceText(item.Params.Device))
     address = HeardAddress;
   else
     address = AddressBytes(item.Params.AddressText);
@@ -45,7 +49,8 @@ int32_t TCjt188ParserClient::SendRequest(TRequestItem& item) {
     TAddressBytes address{};
     FillAddress(item, address);
     ++Serial;
-    const auto frame = BuildReadRequest(item.Params.DeviceType, address, static_cast<uint16_t>(item.Params.DI), Serial);
+    const auto di = static_cast<uint16_t>(item.Params.DI);
+    const auto frame = BuildRequest(item.Params.DeviceType, address, RequestFunctionOf(di), di, Serial);
     SentDataSize = Buffer->DataSize();
     DataSinceRequest = false;
     RecentRequests.push_back(frame);

@@ -106,6 +106,8 @@ TDecodedValue DecodeValue(const TRequestFuncType& row, std::span<const uint8_t> 
       return {DecodeUnsigned(bytes, row.Width), std::min<size_t>(row.Width, bytes.size())};
     case TValueKind::DateTime:
       return {DecodeDateTime(bytes), std::min(DateTimeWidth, bytes.size())};
+    case TValueKind::MeterType:  // no data bytes: the frame's type byte, which the caller has
+      return {uint32_t{0}, 0};
     case TValueKind::Bcd:
       break;
   }

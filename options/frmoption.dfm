@@ -162,5 +162,11 @@ object frmOption: TfrmOption
     object MsgExportFailed: TkroMenuItem
       Caption = 'Export status of failed requests'
     end
+    object MsgVariant: TTntMenuItem
+      Caption = 'Answer layout'
+    end
+    object VariantList: TTntMenuItem
+      Caption = 'Standard==standard||Unit byte before the value==unit-first||Short heat meter data 1==short-heat'
+    end
   end
 end

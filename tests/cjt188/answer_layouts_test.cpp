@@ -5,32 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
-#include <utility>
-#include <vector>
 
-#include "params/kro_params_list.h"
-#include "params/kro_params_list_item.h"
-#include "tests/cjt188/module_harness.h"
+#include "tests/cjt188/answer_decoding.h"
 
 namespace cjt::test_support {
 namespace {
-
-// The frame 68 T <body> CS 16; body runs from the address to the last value byte. CS is the
-// byte sum of everything before it, from 68 on.
-std::string Frame(uint8_t type, std::initializer_list<uint8_t> body) {
-  std::string frame{'\x68', static_cast<char>(type)};
-  frame.append(body.begin(), body.end());
-  uint8_t sum = 0;
-  for (const char byte : frame) sum = static_cast<uint8_t>(sum + static_cast<uint8_t>(byte));
-  frame += static_cast<char>(sum);
-  frame += '\x16';
-  return frame;
-}
-
-// A local date-time as days since 1899-12-30.
-TVariant DateTime(int day, int hour, int minute) { return TVariant::Date(day + (hour * 60 + minute) / 1440.0); }
 
 std::string HeatAnswer901F(uint8_t type) {
   return Frame(type, {
@@ -112,60 +92,7 @@ std::string WaterGasAnswer911F(uint8_t type) {
                      });
 }
 
-using TRows = std::vector<std::pair<std::string, TVariant>>;
-
-std::vector<std::string> NamesOf(const TRows& rows) {
-  std::vector<std::string> names;
-  for (const auto& row : rows) names.push_back(row.first);
-  return names;
-}
-
-// Same type and value: text as text, numbers and date-times to well below their last digit.
-void ExpectSameValue(const TVariant& got, const TVariant& expected) {
-  EXPECT_EQ(got.Type(), expected.Type());
-  if (expected.IsText())
-    EXPECT_EQ(got.AsString(), expected.AsString());
-  else
-    EXPECT_NEAR(got.AsDouble(), expected.AsDouble(), 1e-9);
-}
-
-void ExpectRows(const TRows& got, const TRows& expected) {
-  ASSERT_EQ(NamesOf(got), NamesOf(expected));
-  for (size_t i = 0; i < got.size(); ++i) {
-    SCOPED_TRACE(got[i].first);
-    ExpectSameValue(got[i].second, expected[i].second);
-  }
-}
-
-class AnswerLayouts : public ModuleHarness {
- protected:
-  // A listen-only request for the meter and function: every answer fed is decoded whatever
-  // its meter type (a request's type is only ever sent).
-  void Listen(const std::string& device, const std::string& function) {
-    Start(QueryXml({RequestXml(device, "20", {function}, "", false)}));
-  }
-
-  // The value rows of an answer, which comes back as one packet: its items after the
-  // header's last one (DATA_TYPE_ID), up to the row marker.
-  TRows Decode(const std::string& answer) {
-    TkroParamsList output;
-    const TPluginCallRecord record = FeedInto(output, answer);
-    EXPECT_EQ(+record.Output.Count, 1u);
-    TRows rows;
-    bool header = true;
-    for (int32_t i = 0; i < output.Count(); ++i) {
-      const TkroParamsListItem& item = *output.Items(i);
-      if (item.Name == RowMarkerName) {
-        EXPECT_EQ(i, output.Count() - 1);
-        break;
-      }
-      if (!header) rows.emplace_back(item.Name, item.Value());
-      header = header && item.Name != "DATA_TYPE_ID";
-    }
-    EXPECT_FALSE(header) << "no header";
-    return rows;
-  }
-};
+using AnswerLayouts = AnswerDecoding;
 
 TEST_F(AnswerLayouts, HeatMeter901FOfEveryHeatTypeAndNoneBeyond) {
   Listen("1234567", "901F");
@@ -230,10 +157,8 @@ TEST_F(AnswerLayouts, HeatMeter911F) {
 TEST_F(AnswerLayouts, WaterMeter901FEndsWithOneSixteenBitStatus) {
   Listen("12345678901234", "901F");
   const TRows expected{
-      {"CUMULATIVE_FLOW", TVariant(1234.56)},
-      {"CUMULATIVE_FLOW_UNIT", TVariant("m3")},
-      {"SETTLEMENT_TOTAL_FLOW", TVariant(1207.89)},
-      {"SETTLEMENT_TOTAL_FLOW_UNIT", TVariant("m3*10")},
+      {"CUMULATIVE_FLOW", TVariant(1234.56)},       {"CUMULATIVE_FLOW_UNIT", TVariant("m3")},
+      {"SETTLEMENT_TOTAL_FLOW", TVariant(1207.89)}, {"SETTLEMENT_TOTAL_FLOW_UNIT", TVariant("m3*10")},
       {"METER_TIMESTAMP", DateTime(46432, 21, 9)},  // 2027-02-14 21:09
       {"STATUS1", TVariant(uint32_t{0x8421})},
   };

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "support/assertion.h"
 
@@ -18,7 +20,7 @@ size_t ValueBytes(std::span<const TRequestFuncType> rows) {
 }
 
 TEST(ValueItems, MeterTypesSelectTheirConsecutiveRows) {
-  ASSERT_EQ(RequestFuncTypes().size(), 40u);
+  ASSERT_GE(RequestFuncTypes().size(), 40u);
   const auto heat901F = FindRowsFor(0x901F, 0x22);
   ASSERT_EQ(heat901F.size(), 11u);
   EXPECT_EQ(IndexOf(heat901F.front()), 5u);  // rows 6 to 16
@@ -40,6 +42,50 @@ TEST(ValueItems, MeterTypesSelectTheirConsecutiveRows) {
   EXPECT_EQ(ValueBytes(heat901F), 43u);
   EXPECT_EQ(ValueBytes(water901F.first(4)), 19u);
   EXPECT_EQ(ValueBytes(water901F), 21u);
+}
+
+// The read functions beyond 901F and 911F, for every meter type their rows name: the bytes
+// their answers carry after DI and serial number.
+TEST(ValueItems, AnswerLengthsOfTheFurtherFunctions) {
+  const std::pair<uint32_t, size_t> lengths[] = {{0x810A, 0}, {0x907F, 7}, {0x8102, 15},
+                                                 {0x8103, 1}, {0x8104, 1}, {0x8105, 15}};
+  for (const auto& [di, bytes] : lengths)
+    for (uint8_t type : {0x00, 0x10, 0x20, 0x33, 0x40, 0xAA}) {
+      SCOPED_TRACE(testing::Message() << std::hex << di << " type " << int{type});
+      EXPECT_EQ(ValueBytes(FindRowsFor(di, type)), bytes);
+    }
+  for (uint32_t di = 0xD120; di <= 0xD12B; ++di) {
+    EXPECT_EQ(FindRowsFor(di, 0x10).size(), 1u);
+    EXPECT_EQ(ValueBytes(FindRowsFor(di, 0x30)), 5u);
+    EXPECT_EQ(ValueBytes(FindRowsFor(di, 0x20)), 5u);
+    EXPECT_NE(FindRowsFor(di, 0x10).data(), FindRowsFor(di, 0x20).data());
+    EXPECT_TRUE(FindRowsFor(di, 0x4A).empty());  // neither water, gas nor heat
+  }
+  EXPECT_TRUE(FindRowsFor(0xD12C, 0x10).empty());
+}
+
+// The short heat layout only for a heat meter's 901F answer of its own length.
+TEST(ValueItems, ShortHeatLayoutByLength) {
+  const auto standard = FindRowsFor(0x901F, 0x20);
+  const auto shortHeat = FindRowsFor(0x901F, 0x20, TLayoutVariant::ShortHeat, ShortHeatValueBytes);
+  EXPECT_EQ(ValueBytes(shortHeat), ShortHeatValueBytes);
+  EXPECT_EQ(shortHeat.size(), standard.size());
+  for (size_t i = 0; i < standard.size(); ++i) EXPECT_EQ(shortHeat[i].Name, standard[i].Name);
+  EXPECT_EQ(FindRowsFor(0x901F, 0x20, TLayoutVariant::ShortHeat, 43).data(), standard.data());
+  EXPECT_EQ(FindRowsFor(0x901F, 0x20, TLayoutVariant::UnitFirst, 40).data(), standard.data());
+  EXPECT_EQ(FindRowsFor(0x901F, 0x10, TLayoutVariant::ShortHeat, 40).data(), FindRowsFor(0x901F, 0x10).data());
+  for (const TRequestFuncType& row : shortHeat) {
+    if (row.HasUnitByte()) {
+      EXPECT_EQ(UnitItemName(row), std::string(row.Name) + "_UNIT");
+    }
+  }
+}
+
+TEST(ValueItems, LayoutNames) {
+  for (auto variant : {TLayoutVariant::Standard, TLayoutVariant::UnitFirst, TLayoutVariant::ShortHeat})
+    EXPECT_EQ(ParseLayoutVariant(LayoutVariantName(variant)), variant);
+  EXPECT_EQ(ParseLayoutVariant(""), TLayoutVariant::Standard);
+  EXPECT_EQ(ParseLayoutVariant("Unit-First"), std::nullopt);
 }
 
 TEST(ValueItems, FindFunctionIgnoresTheMeterType) {
@@ -81,7 +127,12 @@ TEST(ParserItems, OnePerNameWithTheFirstRowsCaption) {
     ADD_FAILURE() << "no item " << name;
     return TParserItemDecl{};
   };
-  EXPECT_EQ(items.size(), 18u);
+  // 18 names of 901F and 911F, the meter type, 24 monthly values, 5 prices, 2 days and 5 of
+  // the purchase.
+  EXPECT_EQ(items.size(), 18u + 1 + 24 + 5 + 2 + 5);
+  EXPECT_EQ(find("METER_TYPE").Type, ParserItemInteger);
+  EXPECT_EQ(find("SETTLED_HEAT_M12").Type, ParserItemFloat);
+  EXPECT_EQ(find("VOLUME_1").Type, ParserItemInteger);
   EXPECT_EQ(find("ENERGY_HEAT").Caption, "Current energy");
   EXPECT_EQ(find("SETTLEMENT_DAY_ENERGY_HEAT").Caption, "Settlement day energy");
   EXPECT_EQ(find("ENERGY_COOL").Caption, "Current energy (cooling)");

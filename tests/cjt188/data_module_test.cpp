@@ -40,7 +40,11 @@ class DataModule : public ModuleHarness {
 TEST_F(DataModule, ChoiceListsOfTheOptionsDialog) {
   TkroParamsList functions;
   EXPECT_EQ(Event("GetFuncTypeList", functions), 0);
-  EXPECT_EQ(functions.GetValue("RESULT").AsString(), "Meter data 1==901F||Meter data 2==911F");
+  const std::string functionList = functions.GetValue("RESULT").AsString();
+  EXPECT_EQ(functionList.rfind("Meter data 1==901F||Meter data 2==911F||Meter address==810A||Meter clock==907F||", 0),
+            0u);
+  EXPECT_EQ(Count(functionList, "=="), 20u);
+  EXPECT_EQ(functionList.substr(functionList.rfind("||") + 2), "Purchase record==8105");
 
   TkroParamsList types;
   EXPECT_EQ(Event("GetDevTypeList", types), 0);

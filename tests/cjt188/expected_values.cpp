@@ -20,6 +20,8 @@ std::optional<double> NumberOf(const TRequestFuncType& row, const meter::TMeterM
       return 0.0;  // the simulated meters' status words
     case TValueKind::DateTime:
       return std::nullopt;
+    case TValueKind::MeterType:
+      return static_cast<double>(model.MeterType());
     case TValueKind::Bcd:
       break;
   }

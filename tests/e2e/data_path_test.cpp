@@ -27,9 +27,12 @@ namespace {
 constexpr TAddressBytes HeatAddress{0x67, 0x45, 0x23, 0x01, 0x00, 0x00, 0x00};
 constexpr TAddressBytes WaterAddress{0x34, 0x12, 0x90, 0x78, 0x56, 0x34, 0x12};
 
-std::string Request(const std::string& device, const std::string& type, const std::string& extra) {
+std::string Request(const std::string& device, const std::string& type, const std::string& extra,
+                    const std::vector<std::string>& functions = {"901F"}) {
+  std::string items;
+  for (const std::string& function : functions) items += "<Item><Function>" + function + "</Function></Item>";
   return "<Request><Device>" + device + "</Device><DeviceType>" + type + "</DeviceType><Timeout>400</Timeout>" + extra +
-         "<Response><Item><Function>901F</Function></Item></Response></Request>";
+         "<Response>" + items + "</Response></Request>";
 }
 
 class DataPathExports : public PluginExportsTest {
@@ -109,6 +112,28 @@ TEST_F(DataPathExports, PolledMetersAnswerIntoTheHostsOutputList) {
     EXPECT_EQ(sent.DataSourceId, 1u);
     EXPECT_EQ(sent.Kind, DataKindSendBytes);
   }
+}
+
+// Every further function of a meter that writes units first, in one group: one packet.
+TEST_F(DataPathExports, FurtherFunctionsOfAUnitFirstMeterInOnePacket) {
+  Start(Request("1234567", "20", "<Enabled>1</Enabled><MethodOnce>1</MethodOnce><Variant>unit-first</Variant>",
+                {"810A", "901F", "907F", "D120", "8102", "8103", "8104", "8105"}),
+        {.Meters = {{0x20, HeatAddress}}, .Variant = TLayoutVariant::UnitFirst});
+  const std::vector<TkroParamsList*> packets = RunUntilPackets(1);
+  ASSERT_EQ(packets.size(), 1u);
+  const TkroParamsList& packet = *packets[0];
+  EXPECT_EQ(packet.GetValue("DEVICE_ID").AsString(), "00000001234567");
+  EXPECT_EQ(packet.GetValue("METER_TYPE").AsString(), "32");
+  EXPECT_EQ(packet.GetValue("ENERGY_HEAT_UNIT").AsString(), "kWh");
+  EXPECT_GT(packet.GetValue("ENERGY_HEAT").AsDouble(), 0);
+  EXPECT_EQ(packet.GetValue("SETTLED_HEAT_M01_UNIT").AsString(), "kWh");
+  EXPECT_LT(packet.GetValue("SETTLED_HEAT_M01").AsDouble(), packet.GetValue("ENERGY_HEAT").AsDouble());
+  EXPECT_DOUBLE_EQ(packet.GetValue("PRICE_3").AsDouble(), 6.90);
+  EXPECT_EQ(packet.GetValue("VOLUME_2").AsString(), "260");
+  EXPECT_EQ(packet.GetValue("SETTLEMENT_DAY").AsString(), "1");
+  EXPECT_EQ(packet.GetValue("READING_DAY").AsString(), "25");
+  EXPECT_DOUBLE_EQ(packet.GetValue("PURCHASE_REMAINING").AsDouble(), 123.45);
+  EXPECT_GT(packet.GetValue("METER_TIMESTAMP").AsDouble(), 40000);
 }
 
 TEST_F(DataPathExports, UnansweredRequestReportsItsFailureThroughTheSendFunction) {

@@ -257,6 +257,7 @@ const TDescriptionRow DescriptionTable[] = {
     {1, "DeviceType", "MsgDevType", "dtComboDropDownValuesList", "@DevTypeList", "20"},
     {1, "Timeout", "MsgReqTimeout", "dtInteger", "1,65535", "2000"},
     {1, "ExportFailed", "MsgExportFailed", "dtCheckbox", "", "0"},
+    {1, "Variant", "MsgVariant", "dtComboDropDownValuesList", "@VariantList", "standard"},
     {1, "RequestMethod", "MsgReqMethod", "dtCategory", "", ""},
     {2, "MethodOnce", "MsgMOnce", "dtCheckbox,RadioButton", "", "0"},
     {2, "MethodPoll", "MsgPolling", "dtCheckbox,RadioButton", "", "2"},
@@ -290,7 +291,7 @@ TEST_F(OptionsResourcesTest, TheDescriptionIsTheTableLineByLine) {
   // The first two lines written out, and the poll interval's bound of 655350.
   EXPECT_EQ(lines[0], "Request~@MsgReq~dtCategory,Editable");
   EXPECT_EQ(lines[1], " Enabled~@MsgSendReq~dtCheckbox~~2");
-  EXPECT_EQ(lines[9], "   PollInterval~@MsgPollInt~dtInteger~1,655350~5");
+  EXPECT_EQ(lines[10], "   PollInterval~@MsgPollInt~dtInteger~1,655350~5");
   // Every caption reference names a menu item of the form; depths grow one at a time.
   int depth = -1;
   for (const TDescriptionRow& row : DescriptionTable) {
@@ -484,6 +485,9 @@ TEST_F(OptionsResourcesTest, TheMenuItemsCarryTheTreeTexts) {
       {"MsgResponseItem", "TTntMenuItem", "Value"},
       {"MsgFuncRate", "TTntMenuItem", "Rate"},
       {"MsgExportFailed", "TkroMenuItem", "Export status of failed requests"},
+      {"MsgVariant", "TTntMenuItem", "Answer layout"},
+      {"VariantList", "TTntMenuItem",
+       "Standard==standard||Unit byte before the value==unit-first||Short heat meter data 1==short-heat"},
   };
   std::vector<std::string> inMenu;
   for (const TFormObject& object : Form.Objects)

@@ -53,19 +53,36 @@ check_readings() {
 meters=(--meter heat:1234567 --meter water:42)
 quick=(--meter 1234567:heat --meter 42:water --poll 1s --timeout 500ms --json --duration 5s)
 
+# pty_meter NAME METER-OPTIONS...: a pseudo-terminal pair, the meter program serving
+# $dir/NAME-meter; the host end is $dir/NAME-host.
+pty_meter() {
+  local name=$1
+  shift
+  socat -d -d "pty,raw,echo=0,link=$dir/$name-meter" "pty,raw,echo=0,link=$dir/$name-host" 2>"$dir/$name-socat.log" &
+  pids+=($!)
+  wait_for test -e "$dir/$name-meter" -a -e "$dir/$name-host" ||
+    fail "socat made no pseudo-terminals: $(cat "$dir/$name-socat.log")"
+  "${meter[@]}" --serial "$dir/$name-meter" "$@" >"$dir/$name-meter.log" 2>&1 &
+  pids+=($!)
+  wait_for grep -q serving "$dir/$name-meter.log" || fail "meter on $dir/$name-meter did not start"
+}
+
 # 1. A serial line: a pseudo-terminal pair.
-socat -d -d "pty,raw,echo=0,link=$dir/meter" "pty,raw,echo=0,link=$dir/host" 2>"$dir/socat.log" &
-pids+=($!)
-wait_for test -e "$dir/meter" -a -e "$dir/host" || fail "socat made no pseudo-terminals: $(cat "$dir/socat.log")"
-"${meter[@]}" --serial "$dir/meter" "${meters[@]}" >"$dir/meter-serial.log" 2>&1 &
-pids+=($!)
-wait_for grep -q serving "$dir/meter-serial.log" || fail "meter on $dir/meter did not start"
+pty_meter serial "${meters[@]}"
 # A third meter that is not on the line: its requests time out and are reported.
-"${host[@]}" --serial "$dir/host" "${quick[@]}" --meter 99:gas >"$dir/serial.json" 2>"$dir/serial.err"
+"${host[@]}" --serial "$dir/serial-host" "${quick[@]}" --meter 99:gas >"$dir/serial.json" 2>"$dir/serial.err"
 check_readings serial "$dir/serial.json" "$dir/serial.err" $?
 jq -e -s 'any(.[]; .device == "00000000000099" and .status == "timeout")' "$dir/serial.json" >/dev/null ||
   fail "serial: no time-out reported for the missing meter"
 grep -q "time-outs [1-9]" "$dir/serial.err" || fail "serial: time-outs not counted: $(tail -n 1 "$dir/serial.err")"
+
+# 1b. Which meter is on a line: one broadcast read-address request, the address and type
+# printed, the program ended at once.
+pty_meter scan --meter gas:20250331 --variant unit-first
+"${host[@]}" --serial "$dir/scan-host" --scan --timeout 500ms >"$dir/scan.out" 2>"$dir/scan.err"
+status=$?
+[ "$status" -eq 0 ] || fail "scan: exit status $status: $(cat "$dir/scan.err")"
+grep -qx "address 00000020250331 type 0x30 (Gas 0)" "$dir/scan.out" || fail "scan: printed $(cat "$dir/scan.out")"
 
 # 2. TCP: the meter takes a free port and says which.
 "${meter[@]}" --tcp 0 "${meters[@]}" >"$dir/meter-tcp.log" 2>&1 &

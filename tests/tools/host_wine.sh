@@ -43,13 +43,28 @@ if [ -z "$meter" ]; then
   echo "no native meter program given: the TCP run is skipped"
   exit 77
 fi
-"$meter" --tcp 0 --meter heat:1234567 --meter gas:778899 >"$dir/meter.log" 2>&1 &
-meter_pid=$!
-for _ in $(seq 100); do
-  grep -q "listening on" "$dir/meter.log" && break
-  sleep 0.1
-done
-port=$(sed -n 's/^listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$dir/meter.log")
+# start_meter METER-OPTIONS...: the native meter program on a free TCP port, in $port.
+start_meter() {
+  "$meter" --tcp 0 "$@" >"$dir/meter.log" 2>&1 &
+  meter_pid=$!
+  for _ in $(seq 100); do
+    grep -q "listening on" "$dir/meter.log" && break
+    sleep 0.1
+  done
+  port=$(sed -n 's/^listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$dir/meter.log")
+}
+start_meter --meter heat:1234567 --meter gas:778899
 "$wine" "$host" --tcp "127.0.0.1:$port" --meter 1234567:heat --meter 778899:gas --poll 1s --json --duration 6s \
   >"$dir/tcp.json" 2>"$dir/err"
 check "TCP under wine" "$dir/tcp.json" $? 00000001234567 00000000778899
+
+# The address of the one meter on a line: the first meter alone this time.
+kill "$meter_pid" && wait "$meter_pid" 2>/dev/null
+start_meter --meter cooling:31415926
+"$wine" "$host" --tcp "127.0.0.1:$port" --scan --timeout 500ms >"$dir/scan.out" 2>"$dir/err"
+status=$?
+if [ "$status" -ne 0 ] || ! grep -q "^address 00000031415926 type 0x21 (Heat meter (cooling))" "$dir/scan.out"; then
+  echo "FAIL: scan under wine: exit status $status, printed: $(cat "$dir/scan.out") $(cat "$dir/err")"
+  exit 1
+fi
+echo "scan under wine: passed"

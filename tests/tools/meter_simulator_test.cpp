@@ -33,14 +33,23 @@ struct TAnswer {
   size_t Left = 0;
 };
 
-TAnswer Decode(std::span<const uint8_t> frame) {
+// The unit byte of a value, when there is one and it has a text.
+void TakeUnit(TAnswer& answer, const std::string& name, std::span<const uint8_t>& rest) {
+  if (rest.empty()) return;
+  if (!UnitText(rest[0]).empty()) answer.Units[name] = std::string(UnitText(rest[0]));
+  rest = rest.subspan(1);
+}
+
+TAnswer Decode(std::span<const uint8_t> frame, TLayoutVariant variant = TLayoutVariant::Standard) {
   TAnswer answer;
   const TFrameView view = ViewFrame(frame);
   const uint16_t di = static_cast<uint16_t>(view.Data[0] << 8 | view.Data[1]);
   answer.Serial = view.Data[2];
   std::span<const uint8_t> rest = view.Data.subspan(3);
-  for (const TRequestFuncType& row : FindRowsFor(di, view.MeterType)) {
+  const bool unitFirst = variant == TLayoutVariant::UnitFirst;
+  for (const TRequestFuncType& row : FindRowsFor(di, view.MeterType, variant, rest.size())) {
     if (rest.size() < row.Width) continue;
+    if (unitFirst && row.HasUnitByte()) TakeUnit(answer, std::string(row.Name), rest);
     const TDecodedValue value = DecodeValue(row, rest);
     rest = rest.subspan(value.Consumed);
     const std::string name(row.Name);
@@ -54,16 +63,15 @@ TAnswer Decode(std::span<const uint8_t> frame) {
             answer.Values[name] = v;
         },
         value.Value);
-    if (!row.HasUnitByte() || rest.empty()) continue;
-    if (!UnitText(rest[0]).empty()) answer.Units[name] = std::string(UnitText(rest[0]));
-    rest = rest.subspan(1);
+    if (row.HasUnitByte() && !unitFirst) TakeUnit(answer, name, rest);
   }
   answer.Left = rest.size();
   return answer;
 }
 
+// Read data, or read address for its identifier.
 TBytes Request(uint8_t type, const TAddressBytes& address, uint16_t di, uint8_t serial) {
-  const auto frame = BuildReadRequest(type, address, di, serial);
+  const auto frame = BuildRequest(type, address, RequestFunctionOf(di), di, serial);
   return {frame.begin(), frame.end()};
 }
 
@@ -159,13 +167,52 @@ TEST_F(MeterSimulatorTest, EveryRowOfTheTableIsAnswered) {
   std::set<const TRequestFuncType*> decoded;
   uint8_t serial = 0;
   for (const TMeterModel& meter : sim.Meters())
-    for (uint16_t di : {0x901F, 0x911F}) {
-      const TAnswer answer = AskOne(sim, Request(meter.MeterType(), meter.Address(), di, ++serial));
+    for (const TCjtFunction& function : CjtFunctions()) {
+      const TAnswer answer = AskOne(sim, Request(meter.MeterType(), meter.Address(), function.DI, ++serial));
       EXPECT_EQ(answer.Left, 0u);
       EXPECT_EQ(answer.Serial, serial);
       decoded.insert(answer.Rows.begin(), answer.Rows.end());
     }
   EXPECT_EQ(decoded.size(), RequestFuncTypes().size());
+}
+
+// The meter answers a broadcast read-address request with its own address and type, under
+// the read-address control code, and a read-data request for 810A not at all.
+TEST_F(MeterSimulatorTest, ReadAddressFindsTheOneMeterOnTheLine) {
+  TMeterSimulator sim = Make({.Meters = {{0x22, GasAddress}}});
+  const auto frames = Ask(sim, Request(0xAA, AddressBytes("AAAAAAAAAAAAAA"), 0x810A, 9));
+  ASSERT_EQ(frames.size(), 1u);
+  const TFrameView view = ViewFrame(frames[0]);
+  EXPECT_EQ(view.Control, 0x83);
+  EXPECT_EQ(view.MeterType, 0x22);
+  EXPECT_EQ(view.Address, GasAddress);
+  EXPECT_EQ(TBytes(view.Data.begin(), view.Data.end()), (TBytes{0x81, 0x0A, 9}));
+  const auto readData = BuildReadRequest(0xAA, AddressBytes("AAAAAAAAAAAAAA"), 0x810A, 10);
+  EXPECT_TRUE(Ask(sim, TBytes(readData.begin(), readData.end())).empty());
+}
+
+// In a maker's layout the meters' answers carry the same values: units in front of their
+// values, or the short heat fields.
+TEST_F(MeterSimulatorTest, MakersLayoutsCarryTheSameValues) {
+  for (const TLayoutVariant variant : {TLayoutVariant::UnitFirst, TLayoutVariant::ShortHeat}) {
+    SCOPED_TRACE(std::string(LayoutVariantName(variant)));
+    TMeterSimulator standard = Make();
+    TMeterSimulator maker = Make({.Variant = variant});
+    for (const TMeterModel& meter : standard.Meters())
+      for (uint16_t di : {0x901F, 0x911F, 0xD120}) {
+        const TBytes request = Request(meter.MeterType(), meter.Address(), di, 1);
+        const TAnswer expected = AskOne(standard, request);
+        const TAnswer got = [&] {
+          const auto frames = Ask(maker, request);
+          EXPECT_EQ(frames.size(), 1u);
+          return frames.empty() ? TAnswer{} : Decode(frames[0], variant);
+        }();
+        EXPECT_EQ(got.Left, 0u);
+        EXPECT_EQ(got.Names, expected.Names);
+        EXPECT_EQ(got.Units, expected.Units);
+        for (const auto& [name, value] : expected.Values) EXPECT_NEAR(got.Values.at(name), value, 0.01) << name;
+      }
+  }
 }
 
 TEST_F(MeterSimulatorTest, ValuesChangePlausiblyOverTime) {

@@ -32,16 +32,18 @@ struct THostOptions {
   uint16_t TcpPort = 0;
   TSerialSettings Serial;
 
-  std::string ConfigFile;               // the QUERY XML; empty: built from the quick options
-  std::vector<std::string> Meters;      // ADDRESS[:TYPE]
-  std::vector<std::string> Functions;   // 901F, 911F
+  std::string ConfigFile;              // the QUERY XML; empty: built from the quick options
+  std::vector<std::string> Meters;     // ADDRESS[:TYPE]
+  std::vector<std::string> Functions;  // 901F, 911F
   uint32_t PollMs = 5000;
   uint32_t TimeoutMs = 1000;
-  std::string IniFile;                  // empty: a temporary file
+  std::string IniFile;  // empty: a temporary file
+  std::string Variant;  // the meters' answer layout; empty: the standard one
+  bool Scan = false;    // read the one meter's address on the line, then end
 
   TOutputFormat Format = TOutputFormat::Table;
-  std::optional<uint32_t> DurationMs;   // none: until Ctrl-C
-  bool Verbose = false;                 // also the plug-in's notices
+  std::optional<uint32_t> DurationMs;  // none: until Ctrl-C
+  bool Verbose = false;                // also the plug-in's notices
   bool Help = false;
   std::string HelpText;
 };

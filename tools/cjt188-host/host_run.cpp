@@ -1,12 +1,15 @@
 #include "tools/cjt188-host/host_run.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <deque>
 #include <filesystem>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <random>
 
+#include "cjt188/cjt188_types.h"
 #include "platform/clock.h"
 #include "platform/module.h"
 #include "platform/thread.h"
@@ -24,10 +27,20 @@ namespace cjt::host {
 namespace {
 
 constexpr uint32_t DataSourceId = 1;
-constexpr uint8_t ModuleTypes = 0x03;    // the query module and the parser module
+constexpr uint8_t ModuleTypes = 0x03;  // the query module and the parser module
 constexpr uint8_t ParserModuleBit = 0x02;
-constexpr uint32_t TurnMs = 10;           // messages pumped, then the line read, each turn
-constexpr uint64_t RefreshMs = 500;       // status line and log pulled at least this often
+constexpr uint32_t TurnMs = 10;         // messages pumped, then the line read, each turn
+constexpr uint64_t RefreshMs = 500;     // status line and log pulled at least this often
+constexpr uint64_t ScanSlackMs = 2000;  // beyond a scan's attempts: wake-up, start and end
+
+// "0x20 (Heat meter)"; the code alone for a type without a name.
+std::string MeterTypeText(uint8_t code) {
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "0x%02X", code);
+  const auto units = CjtUnits();
+  const auto unit = std::find_if(units.begin(), units.end(), [&](const TCjtUnit& u) { return u.Code == code; });
+  return unit == units.end() ? hex : std::string(hex) + " (" + std::string(unit->Name) + ")";
+}
 
 std::string DefaultPluginFile() {
   return (std::filesystem::path(platform::ProgramFileName()).parent_path() / CJT_PLUGIN_FILE_NAME).string();
@@ -42,7 +55,8 @@ std::vector<meter::TMeterSetup> ConfiguredMeters(const THostOptions& options) {
 // The QUERY XML on one line, from the file or the quick options.
 std::string QueryText(const THostOptions& options, const std::vector<meter::TMeterSetup>& meters) {
   if (!options.ConfigFile.empty()) return OneLineXml(ReadConfigFile(options.ConfigFile));
-  TQuickQuery query{meters, {}, options.PollMs, options.TimeoutMs};
+  if (options.Scan) return BuildScanXml(options.TimeoutMs);
+  TQuickQuery query{meters, {}, options.PollMs, options.TimeoutMs, options.Variant};
   for (const std::string& text : options.Functions) query.Functions.push_back(ParseFunctionOption(text));
   return BuildQueryXml(query);
 }
@@ -99,7 +113,7 @@ class TRun {
 
   int Run(const std::atomic<bool>& stop) {
     const std::vector<meter::TMeterSetup> meters = ConfiguredMeters(Options);
-    if (Options.Source != TSourceKind::Simulated && meters.empty() && Options.ConfigFile.empty())
+    if (Options.Source != TSourceKind::Simulated && meters.empty() && Options.ConfigFile.empty() && !Options.Scan)
       throw EHostRun("no meters to read: give --meter ADDRESS[:TYPE] or --config FILE");
     const bool defaultMeters = Options.Source == TSourceKind::Simulated && meters.empty();
     const std::vector<meter::TMeterSetup> used = defaultMeters ? DefaultSimulatedMeters() : meters;
@@ -173,17 +187,19 @@ class TRun {
     const int32_t loaded =
         session.Load({{"INI-FILE", TVariant(iniFile)}, {"APPLICATION-NAME", TVariant("cjt188-host")}}).Result;
     if (loaded != 0) throw EHostRun("the plug-in refused LOAD (" + std::to_string(loaded) + ")");
-    Writer = MakePacketWriter(Options.Format, Out, Terminal, ValueItemNames(VariantText(session.Command("ITEMS").Value)));
+    Writer =
+        MakePacketWriter(Options.Format, Out, Terminal, ValueItemNames(VariantText(session.Command("ITEMS").Value)));
     const std::string name = Line->Name();
     const std::string dataSource = std::to_string(DataSourceId) + ";" + name + ";" + name;
-    if (session.Command("SET-STATE", {{"DATA-SOURCES-IN-CFG", TVariant(dataSource)}, {"RESULT", TVariant(1)}},
-                        ModuleTypes)
+    if (session
+            .Command("SET-STATE", {{"DATA-SOURCES-IN-CFG", TVariant(dataSource)}, {"RESULT", TVariant(1)}}, ModuleTypes)
             .Result != 0)
       throw EHostRun("the plug-in refused SET-STATE");
     // A plug-in without the event answers -1; the data source runs all the same.
     session.Command("EVENT", {{"EVENT-TYPE", TVariant("PORT-OPEN")}, {"PORTSTR", TVariant(name)}});
 
-    const int status = Loop(session, stop);
+    int status = Loop(session, stop);
+    if (Options.Scan && !Found) status = Failed("no meter answered the read-address request on " + name);
 
     session.Command("EVENT", {{"EVENT-TYPE", TVariant("PORT-CLOSE")}, {"PORTSTR", TVariant(name)}});
     session.Command("UNLOAD", {{"INI-FILE", TVariant(iniFile)}});
@@ -200,9 +216,15 @@ class TRun {
     const uint64_t start = platform::TickCount64();
     uint64_t nextRefresh = 0;
     int notices = 0;
-    while (!stop.load()) {
+    // A scan waits for the request's three attempts at most, unless told otherwise.
+    std::optional<uint64_t> duration;
+    if (Options.DurationMs)
+      duration = *Options.DurationMs;
+    else if (Options.Scan)
+      duration = ScanMs();
+    while (!stop.load() && !Found) {
       const uint64_t now = platform::TickCount64();
-      if (Options.DurationMs && now - start >= *Options.DurationMs) break;
+      if (duration && now - start >= *duration) break;
       platform::PumpMessagesFor(TurnMs);
       std::string bytes;
       try {
@@ -245,11 +267,28 @@ class TRun {
   }
 
   void Show(const TPacket& packet) {
-    if (packet.Status == "ok") ++Counters.Answers;
-    else if (packet.Status == "timeout") ++Counters.Timeouts;
-    else ++Counters.Errors;
+    if (Options.Scan) return ShowScan(packet);
+    if (packet.Status == "ok")
+      ++Counters.Answers;
+    else if (packet.Status == "timeout")
+      ++Counters.Timeouts;
+    else
+      ++Counters.Errors;
     Writer->Status(Counters, false);  // the status line below the row counts the row too
     Writer->Write(packet);
+  }
+
+  uint64_t ScanMs() const { return 3ull * Options.TimeoutMs + ScanSlackMs; }
+
+  // The first answer to the read-address request: the meter's address and type.
+  void ShowScan(const TPacket& packet) {
+    if (Found || packet.Status != "ok") return;
+    const auto type = std::find_if(packet.Values.begin(), packet.Values.end(),
+                                   [](const TPacketValue& value) { return value.Name == "METER_TYPE"; });
+    if (type == packet.Values.end() || !type->Number) return;
+    ++Counters.Answers;
+    Found = true;
+    Out << "address " << packet.Device << " type " << MeterTypeText(static_cast<uint8_t>(*type->Number)) << std::endl;
   }
 
   // Log lines start with the level character: 0 errors, 1 warnings, 2 notices.
@@ -274,6 +313,7 @@ class TRun {
   TSentQueue Sent;
   TCounters Counters;
   std::string LineFailure;
+  bool Found = false;  // a scan's answer came
 };
 
 }  // namespace

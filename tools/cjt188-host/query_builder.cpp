@@ -1,8 +1,13 @@
 #include "tools/cjt188-host/query_builder.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 
+#include "cjt188/cjt188_types.h"
+#include "cjt188/device_list.h"
 #include "cjt188/frame.h"
+#include "support/text_values.h"
 #include "tools/cjt188-host/host_options.h"
 #include "tools/cjt188-meter/command_line.h"
 
@@ -18,7 +23,8 @@ std::string Hex(uint32_t value, int digits) {
 
 std::string PollElements(uint32_t pollMs) {
   // Whole seconds as seconds keep the configuration readable; the rest stays in ms.
-  if (pollMs % 1000 == 0) return "<PollInterval>" + std::to_string(pollMs / 1000) + "</PollInterval><PollUnits>S</PollUnits>";
+  if (pollMs % 1000 == 0)
+    return "<PollInterval>" + std::to_string(pollMs / 1000) + "</PollInterval><PollUnits>S</PollUnits>";
   return "<PollInterval>" + std::to_string(pollMs) + "</PollInterval><PollUnits>MS</PollUnits>";
 }
 
@@ -40,13 +46,17 @@ meter::TMeterSetup ParseMeterOption(std::string_view text) {
 uint16_t ParseFunctionOption(std::string_view text) {
   std::string_view digits = text;
   if (digits.starts_with("0x") || digits.starts_with("0X")) digits.remove_prefix(2);
-  if (digits == "901F" || digits == "901f") return 0x901F;
-  if (digits == "911F" || digits == "911f") return 0x911F;
-  throw EOptions("--function: 901F or 911F expected, not \"" + std::string(text) + "\"");
+  const std::optional<uint32_t> di = digits.size() == 4 ? TryHexToUInt(digits) : std::nullopt;
+  const auto functions = CjtFunctions();
+  if (di && std::any_of(functions.begin(), functions.end(), [&](const TCjtFunction& f) { return f.DI == *di; }))
+    return static_cast<uint16_t>(*di);
+  throw EOptions("--function: a data identifier such as 901F, 911F, 907F or D120 expected, not \"" + std::string(text) +
+                 "\"");
 }
 
 std::vector<meter::TMeterSetup> DefaultSimulatedMeters() {
-  return {{0x20, AddressBytes("00000001234567")}, {0x10, AddressBytes("00000000000042")},
+  return {{0x20, AddressBytes("00000001234567")},
+          {0x10, AddressBytes("00000000000042")},
           {0x30, AddressBytes("00000000778899")}};
 }
 
@@ -55,14 +65,22 @@ std::string BuildQueryXml(const TQuickQuery& query) {
   if (functions.empty()) functions.push_back(0x901F);
   std::string items;
   for (uint16_t di : functions) items += "<Item><Function>" + Hex(di, 4) + "</Function></Item>";
+  const std::string variant = query.Variant.empty() ? "" : "<Variant>" + query.Variant + "</Variant>";
   std::string xml = "<QUERY>";
   for (const meter::TMeterSetup& meter : query.Meters) {
-    xml += "<Request><Enabled>1</Enabled><MethodPoll>1</MethodPoll>" + PollElements(query.PollMs) +
-           "<Device>" + AddressText(meter.Address) + "</Device><DeviceType>" + Hex(meter.MeterType, 2) +
-           "</DeviceType><Timeout>" + std::to_string(query.TimeoutMs) +
-           "</Timeout><ExportFailed>1</ExportFailed><Response>" + items + "</Response></Request>";
+    xml += "<Request><Enabled>1</Enabled><MethodPoll>1</MethodPoll>" + PollElements(query.PollMs) + "<Device>" +
+           AddressText(meter.Address) + "</Device><DeviceType>" + Hex(meter.MeterType, 2) + "</DeviceType><Timeout>" +
+           std::to_string(query.TimeoutMs) + "</Timeout><ExportFailed>1</ExportFailed>" + variant + "<Response>" +
+           items + "</Response></Request>";
   }
   return xml + "</QUERY>";
+}
+
+std::string BuildScanXml(uint32_t timeoutMs) {
+  return "<QUERY><Request><Enabled>1</Enabled><MethodOnce>1</MethodOnce><Device>" + std::string(BroadcastDeviceText) +
+         "</Device><DeviceType>AA</DeviceType><Timeout>" + std::to_string(timeoutMs) +
+         "</Timeout><Response><Item><Function>" + Hex(DIReadAddress, 4) +
+         "</Function></Item></Response></Request></QUERY>";
 }
 
 std::string OneLineXml(std::string_view xml) {

@@ -1,6 +1,7 @@
 #include "tools/cjt188-meter/command_line.h"
 
 #include <charconv>
+#include <optional>
 
 #include "cjt188/device_list.h"
 
@@ -119,6 +120,12 @@ TProgramOptions ParseCommandLine(const std::vector<std::string>& arguments) {
       sim.PreambleBytes = ParseNumber<uint32_t>(option, value(), 0, 16);
     } else if (option == "--water-status2") {
       sim.FullWaterStatus = true;
+    } else if (option == "--variant") {
+      const std::string_view text = value();
+      const std::optional<TLayoutVariant> variant = ParseLayoutVariant(text);
+      if (!variant)
+        throw ECommandLine("--variant: standard, unit-first or short-heat expected, not \"" + std::string(text) + "\"");
+      sim.Variant = *variant;
     } else if (option == "--seed") {
       sim.Seed = ParseNumber<uint32_t>(option, value(), 0, UINT32_MAX);
     } else if (option == "--verbose" || option == "-v") {
@@ -169,13 +176,16 @@ Behaviour:
   --error-rate SHARE  share of answers that are error answers (default 1 with --error)
   --preamble N        N bytes 0xFE in front of every answer (default 0)
   --water-status2     water and gas 901F answers carry a second status word
+  --variant LAYOUT    answer in a maker's layout: standard (default), unit-first (the unit
+                      byte before its value) or short-heat (heat 901F with 40 value bytes)
   --seed N            seed of the meter levels and of the chances (default 1)
   --verbose, -v       log requests and answers on standard error
   --help, -h          this text
 
-Meters answer DI 901F and 911F read requests addressed to them: by their own address, by
-0xAA in any address byte, or by seven 0x99 or seven 0x00 bytes; meter type 0xAA reaches any
-type. Energies, volumes and operating hours grow, temperatures and pressures drift.
+Meters answer read requests (901F, 911F, 907F, D120-D12B, 8102-8105) and the read-address
+request (810A) addressed to them: by their own address, by 0xAA in any address byte, or by
+seven 0x99 or seven 0x00 bytes; meter type 0xAA reaches any type. Energies, volumes and
+operating hours grow, temperatures and pressures drift.
 )";
 }
 

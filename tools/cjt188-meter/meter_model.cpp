@@ -1,8 +1,11 @@
 #include "tools/cjt188-meter/meter_model.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <numbers>
 #include <random>
+#include <string>
+#include <utility>
 
 namespace cjt::meter {
 
@@ -100,6 +103,32 @@ double TMeterModel::ValueOf(std::string_view name, double t, double startDateTim
   if (name == "PRESSURE_OUTLET") return MeanPressure - 0.5 + 0.1 * Wave(t, 900, Phase);
   if (name == "WORK_TIME") return StartHours + std::floor(t / SecondsPerHour);
   if (name == "METER_TIMESTAMP") return clock;
+  return StoredValueOf(name);
+}
+
+// What a meter keeps rather than measures: the monthly settlements (each month back a
+// sixteenth less than today's start), the prepaid price table, the days and the purchase.
+double TMeterModel::StoredValueOf(std::string_view name) const {
+  if (name.starts_with("SETTLED_FLOW_M") || name.starts_with("SETTLED_HEAT_M")) {
+    const int monthsBack = std::atoi(std::string(name.substr(name.size() - 2)).c_str());
+    const double now = name.starts_with("SETTLED_FLOW_M") ? StartVolume : StartEnergy;
+    return now * (1 - monthsBack / 16.0);
+  }
+  static constexpr std::pair<std::string_view, double> Stored[] = {
+      {"PRICE_1", 3.45},
+      {"VOLUME_1", 180},
+      {"PRICE_2", 4.83},
+      {"VOLUME_2", 260},
+      {"PRICE_3", 6.90},
+      {"SETTLEMENT_DAY", 1},
+      {"READING_DAY", 25},
+      {"PURCHASE_NUMBER", 3},
+      {"PURCHASE_AMOUNT", 200},
+      {"PURCHASE_TOTAL", 600},
+      {"PURCHASE_REMAINING", 123.45},
+  };
+  for (const auto& [stored, value] : Stored)
+    if (stored == name) return value;
   return 0;
 }
 
@@ -107,6 +136,8 @@ uint8_t TMeterModel::UnitCodeOf(std::string_view name) {
   if (name == "FLOW") return 0x35;                                                             // m3/h
   if (name == "POWER") return 0x17;                                                            // kW
   if (name == "CUMULATIVE_FLOW" || name == "SETTLEMENT_TOTAL_FLOW") return 0x2C;               // m3
+  if (name.starts_with("SETTLED_FLOW_M")) return 0x2C;                                         // m3
+  if (name.starts_with("SETTLED_HEAT_M")) return 0x05;                                         // kWh
   if (name.starts_with("ENERGY_") || name.starts_with("SETTLEMENT_DAY_ENERGY_")) return 0x05;  // kWh
   return 0;
 }

@@ -36,6 +36,7 @@ class TMeterModel {
   double CoolingEnergy(double t) const;
   double Volume(double t) const;
   double Temperature(double t) const;
+  double StoredValueOf(std::string_view name) const;
 
   uint8_t Type;
   TAddressBytes Addr;

@@ -82,12 +82,13 @@ void TMeterSimulator::Scan() {
 
 void TMeterSimulator::HandleFrame(std::span<const uint8_t> frame) {
   const TFrameView view = ViewFrame(frame);
-  if (view.FromMeter() || view.Function() != FunctionReadData || view.Data.size() < 3) {
+  const uint16_t di = view.Data.size() < 3 ? 0 : static_cast<uint16_t>(view.Data[0] << 8 | view.Data[1]);
+  // Read data, or read address with its own identifier.
+  if (view.FromMeter() || view.Data.size() < 3 || view.Function() != RequestFunctionOf(di)) {
     ++Counters.OtherFrames;
     return;
   }
   ++Counters.Requests;
-  const uint16_t di = static_cast<uint16_t>(view.Data[0] << 8 | view.Data[1]);
   const uint8_t serial = view.Data[2];
   bool answered = false;
   for (const TMeterModel& meter : Models) {
@@ -101,32 +102,44 @@ void TMeterSimulator::HandleFrame(std::span<const uint8_t> frame) {
 std::vector<uint8_t> TMeterSimulator::BuildAnswer(const TMeterModel& meter, uint16_t di, uint8_t serial) const {
   const std::vector<uint8_t> data = AnswerData(meter, di, serial);
   if (data.empty()) return {};
-  return BuildFrame(meter.MeterType(), meter.Address(), ControlFromMeter | FunctionReadData, data);
+  return BuildFrame(meter.MeterType(), meter.Address(), ControlFromMeter | RequestFunctionOf(di), data);
 }
 
 std::vector<uint8_t> TMeterSimulator::AnswerData(const TMeterModel& meter, uint16_t di, uint8_t serial) const {
-  const auto rows = FindRowsFor(di, meter.MeterType());
+  // The short heat layout's rows are those of its answer length.
+  const auto rows = FindRowsFor(di, meter.MeterType(), Options.Variant, ShortHeatValueBytes);
   if (rows.empty()) return {};
   const bool waterOrGas = FamilyOf(meter.MeterType()) != TMeterFamily::Heat;
+  const bool unitFirst = Options.Variant == TLayoutVariant::UnitFirst;
   const double elapsed = ElapsedSeconds();
   std::vector<uint8_t> data{static_cast<uint8_t>(di >> 8), static_cast<uint8_t>(di), serial};
   for (const TRequestFuncType& row : rows) {
     // A water or gas meter's 901F answer ends with its two status bytes in STATUS1.
     if (di == 0x901F && waterOrGas && row.Name == "STATUS2" && !Options.FullWaterStatus) break;
-    switch (row.Kind()) {
-      case TValueKind::Integer:
-        AppendUnsigned(data, 0, row.Width);
-        break;
-      case TValueKind::DateTime:
-        AppendDateTime(data, meter.ValueOf(row.Name, elapsed, Options.StartDateTime));
-        break;
-      case TValueKind::Bcd:
-        AppendBcd(data, meter.ValueOf(row.Name, elapsed, Options.StartDateTime), row.Width, row.Decimals());
-        break;
-    }
-    if (row.HasUnitByte()) data.push_back(TMeterModel::UnitCodeOf(row.Name));
+    const uint8_t unit = TMeterModel::UnitCodeOf(row.Name);
+    if (row.HasUnitByte() && unitFirst) data.push_back(unit);
+    AppendValue(data, meter, row, elapsed);
+    if (row.HasUnitByte() && !unitFirst) data.push_back(unit);
   }
   return data;
+}
+
+void TMeterSimulator::AppendValue(std::vector<uint8_t>& data, const TMeterModel& meter, const TRequestFuncType& row,
+                                  double elapsed) const {
+  const double value = meter.ValueOf(row.Name, elapsed, Options.StartDateTime);
+  switch (row.Kind()) {
+    case TValueKind::Integer:
+      AppendUnsigned(data, static_cast<uint32_t>(value), row.Width);
+      break;
+    case TValueKind::DateTime:
+      AppendDateTime(data, value);
+      break;
+    case TValueKind::Bcd:
+      AppendBcd(data, value, row.Width, row.Decimals());
+      break;
+    case TValueKind::MeterType:  // the frame's type byte: nothing in the data
+      break;
+  }
 }
 
 // Drops bytes from the end of the values; the DI and the serial number stay.
@@ -170,7 +183,7 @@ void TMeterSimulator::Answer(const TMeterModel& meter, uint16_t di, uint8_t seri
                        .Error = false,
                        .Short = false,
                        .Frame = {}};
-  uint8_t control = ControlFromMeter | FunctionReadData;
+  uint8_t control = ControlFromMeter | RequestFunctionOf(di);
   std::vector<uint8_t> data;
   if (Options.ErrorStatus != 0 && Chance(Options.ErrorRate)) {
     data = {serial, Options.ErrorStatus, 0x00};

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "cjt188/cjt188_types.h"
 #include "cjt188/frame.h"
 #include "tools/cjt188-meter/meter_model.h"
 
@@ -33,12 +34,13 @@ struct TSimulatorOptions {
   // Noise may hold any byte, start and end bytes too, and then often ends with a stray start
   // byte whose length byte claims a frame longer than all that follows it in the answer.
   bool NoiseStartBytes = false;
-  uint8_t ErrorStatus = 0;       // status bits of error answers (0x02 valve, 0x04 battery)
-  double ErrorRate = 0;          // share of answers that are error answers (when ErrorStatus)
-  uint32_t PreambleBytes = 0;    // 0xFE bytes in front of every answer
-  bool FullWaterStatus = false;  // water and gas 901F answers carry STATUS2 too
-  double ShortRate = 0;          // share of normal answers that lose bytes from their value data
-  uint32_t ShortBytes = 0;       // bytes a short answer loses (0: 1 to 4 at random)
+  uint8_t ErrorStatus = 0;                            // status bits of error answers (0x02 valve, 0x04 battery)
+  double ErrorRate = 0;                               // share of answers that are error answers (when ErrorStatus)
+  uint32_t PreambleBytes = 0;                         // 0xFE bytes in front of every answer
+  bool FullWaterStatus = false;                       // water and gas 901F answers carry STATUS2 too
+  TLayoutVariant Variant = TLayoutVariant::Standard;  // the makers' layout the meters answer in
+  double ShortRate = 0;                               // share of normal answers that lose bytes from their value data
+  uint32_t ShortBytes = 0;                            // bytes a short answer loses (0: 1 to 4 at random)
   uint32_t Seed = 1;
   double StartDateTime = 45658.0;  // meter clocks at the start: 2025-01-01 00:00
 };
@@ -80,7 +82,8 @@ class TMeterSimulator {
   // Milliseconds until the next queued bytes are due (0 when due now), or -1 when none.
   int64_t MillisecondsToNextOutput() const;
 
-  // The normal answer of a meter to a read request; empty when it has no rows for di.
+  // The normal answer of a meter to a request for di (read data, or read address for 810A);
+  // empty when it has no rows for di.
   std::vector<uint8_t> BuildAnswer(const TMeterModel& meter, uint16_t di, uint8_t serial) const;
 
   const TSimulatorStats& Stats() const { return Counters; }
@@ -111,6 +114,8 @@ class TMeterSimulator {
   void Answer(const TMeterModel& meter, uint16_t di, uint8_t serial);
   // The answer's data field: DI, serial number and the values; empty without rows for di.
   std::vector<uint8_t> AnswerData(const TMeterModel& meter, uint16_t di, uint8_t serial) const;
+  void AppendValue(std::vector<uint8_t>& data, const TMeterModel& meter, const TRequestFuncType& row,
+                   double elapsed) const;
   void CutShort(std::vector<uint8_t>& data);
   std::vector<uint8_t> Noise(size_t bytesFollowing);
   void Record(TAnswerRecord record);
