@@ -61,26 +61,30 @@ start_pty_pair() {
   wait_for test -e "$1" -a -e "$2" || fail "socat made no pseudo-terminals: $(cat "$dir/socat.log")"
 }
 
-# start_meter_serial DEVICE LOG METER-OPTIONS...: the meter program serving the device; sets
-# meter_pid.
+# start_meter LOG READY-TEXT METER-ARGUMENTS...: the meter program, waited for until its log
+# says READY-TEXT; sets meter_pid.
+start_meter() {
+  local log=$1 ready=$2
+  shift 2
+  "${meter[@]}" "$@" >"$log" 2>&1 &
+  meter_pid=$!
+  pids+=("$meter_pid")
+  wait_for grep -q "$ready" "$log" || fail "meter $* did not start: $(cat "$log")"
+}
+
+# start_meter_serial DEVICE LOG METER-OPTIONS...: the meter program serving the device.
 start_meter_serial() {
   local device=$1 log=$2
   shift 2
-  "${meter[@]}" --serial "$device" "$@" >"$log" 2>&1 &
-  meter_pid=$!
-  pids+=("$meter_pid")
-  wait_for grep -q serving "$log" || fail "meter on $device did not start: $(cat "$log")"
+  start_meter "$log" serving --serial "$device" "$@"
 }
 
 # start_meter_tcp PORT LOG METER-OPTIONS...: the meter program listening on the port (0: a free
-# one); sets meter_pid and port.
+# one); sets port too.
 start_meter_tcp() {
   local wanted=$1 log=$2
   shift 2
-  "${meter[@]}" --tcp "$wanted" "$@" >"$log" 2>&1 &
-  meter_pid=$!
-  pids+=("$meter_pid")
-  wait_for grep -q "listening on" "$log" || fail "meter on TCP did not start: $(cat "$log")"
+  start_meter "$log" "listening on" --tcp "$wanted" "$@"
   port=$(sed -n 's/^listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$log")
 }
 
