@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end through real lines: cjt188-meter on one end of a pseudo-terminal pair (socat)
 # and on a TCP port, cjt188-host on the other end with the plug-in library, its JSON output
-# checked with jq; then the failures that must give one line on stderr and a non-zero exit.
+# checked with jq; then the failures that must give one line on stderr and a non-zero exit
+# (without reconnecting: host_reconnect_e2e.sh has the line faults that are survived).
 # Usage: host_e2e.sh HOST-PROGRAM METER-PROGRAM
 # CJT_EMULATOR, when set, runs both programs (qemu-i386-static for a 32-bit build on a kernel
 # that executes no 32-bit programs).
@@ -9,30 +10,7 @@ set -uo pipefail
 read -r -a emulator <<<"${CJT_EMULATOR:-}"
 host=("${emulator[@]}" "$1")
 meter=("${emulator[@]}" "$2")
-dir=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
-  rm -rf "$dir"
-}
-trap cleanup EXIT
-trap 'exit 1' INT TERM
-
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
-# wait_for COMMAND...: up to 10 s for the command to succeed.
-wait_for() {
-  for _ in $(seq 100); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
+source "$(dirname "$0")/e2e_lib.sh"
 
 # check_readings NAME JSON-FILE STDERR-FILE EXIT-STATUS: a heat and a water meter read.
 check_readings() {
@@ -53,22 +31,9 @@ check_readings() {
 meters=(--meter heat:1234567 --meter water:42)
 quick=(--meter 1234567:heat --meter 42:water --poll 1s --timeout 500ms --json --duration 5s)
 
-# pty_meter NAME METER-OPTIONS...: a pseudo-terminal pair, the meter program serving
-# $dir/NAME-meter; the host end is $dir/NAME-host.
-pty_meter() {
-  local name=$1
-  shift
-  socat -d -d "pty,raw,echo=0,link=$dir/$name-meter" "pty,raw,echo=0,link=$dir/$name-host" 2>"$dir/$name-socat.log" &
-  pids+=($!)
-  wait_for test -e "$dir/$name-meter" -a -e "$dir/$name-host" ||
-    fail "socat made no pseudo-terminals: $(cat "$dir/$name-socat.log")"
-  "${meter[@]}" --serial "$dir/$name-meter" "$@" >"$dir/$name-meter.log" 2>&1 &
-  pids+=($!)
-  wait_for grep -q serving "$dir/$name-meter.log" || fail "meter on $dir/$name-meter did not start"
-}
-
 # 1. A serial line: a pseudo-terminal pair.
-pty_meter serial "${meters[@]}"
+start_pty_pair "$dir/serial-meter" "$dir/serial-host"
+start_meter_serial "$dir/serial-meter" "$dir/meter-serial.log" "${meters[@]}"
 # A third meter that is not on the line: its requests time out and are reported.
 "${host[@]}" --serial "$dir/serial-host" "${quick[@]}" --meter 99:gas >"$dir/serial.json" 2>"$dir/serial.err"
 check_readings serial "$dir/serial.json" "$dir/serial.err" $?
@@ -78,18 +43,16 @@ grep -q "time-outs [1-9]" "$dir/serial.err" || fail "serial: time-outs not count
 
 # 1b. Which meter is on a line: one broadcast read-address request, the address and type
 # printed, the program ended at once.
-pty_meter scan --meter gas:20250331 --variant unit-first
+start_pty_pair "$dir/scan-meter" "$dir/scan-host"
+start_meter_serial "$dir/scan-meter" "$dir/meter-scan.log" --meter gas:20250331 --variant unit-first
 "${host[@]}" --serial "$dir/scan-host" --scan --timeout 500ms >"$dir/scan.out" 2>"$dir/scan.err"
 status=$?
 [ "$status" -eq 0 ] || fail "scan: exit status $status: $(cat "$dir/scan.err")"
 grep -qx "address 00000020250331 type 0x30 (Gas 0)" "$dir/scan.out" || fail "scan: printed $(cat "$dir/scan.out")"
 
 # 2. TCP: the meter takes a free port and says which.
-"${meter[@]}" --tcp 0 "${meters[@]}" >"$dir/meter-tcp.log" 2>&1 &
-meter_tcp=$!
-pids+=($meter_tcp)
-wait_for grep -q "listening on" "$dir/meter-tcp.log" || fail "meter on TCP did not start"
-port=$(sed -n 's/^listening on 127.0.0.1:\([0-9]*\)$/\1/p' "$dir/meter-tcp.log")
+start_meter_tcp 0 "$dir/meter-tcp.log" "${meters[@]}"
+meter_tcp=$meter_pid
 # This time the requests come from a configuration file written over several lines.
 cat >"$dir/meters.xml" <<'XML'
 <?xml version="1.0"?>
@@ -129,11 +92,10 @@ expect_failure() {
   [ "$(wc -l <"$dir/fail.err")" -eq 1 ] || fail "$name: not one line on stderr: $(cat "$dir/fail.err")"
   grep -q -- "$pattern" "$dir/fail.err" || fail "$name: '$pattern' not in: $(cat "$dir/fail.err")"
 }
-expect_failure "missing serial device" "$dir/no-such-tty" --serial "$dir/no-such-tty" --meter 1 --duration 2s
+expect_failure "missing serial device" "$dir/no-such-tty" --serial "$dir/no-such-tty" --meter 1 --duration 2s --no-reconnect
 # The meter's port, once the meter is gone, refuses connections.
-kill "$meter_tcp"
-wait "$meter_tcp" 2>/dev/null
-expect_failure "refused TCP port" "127.0.0.1:$port.*[Rr]efused" --tcp "127.0.0.1:$port" --meter 1 --duration 2s
+stop "$meter_tcp"
+expect_failure "refused TCP port" "127.0.0.1:$port.*[Rr]efused" --tcp "127.0.0.1:$port" --meter 1 --duration 2s --no-reconnect
 printf '<QUERY>\n  <Request>\n    <Device>1</Devic>\n  </Request>\n</QUERY>\n' >"$dir/broken.xml"
 expect_failure "broken configuration" "$dir/broken.xml:3:14: end tag </Devic>" --config "$dir/broken.xml" --duration 2s
 printf '<Requests><Request/></Requests>\n' >"$dir/noquery.xml"
@@ -156,8 +118,4 @@ for device in 00000001234567 00000000000042 00000000778899; do
   jq -e -s --arg d "$device" 'any(.[]; .device == $d)' "$dir/sim.json" >/dev/null || fail "simulated meter $device not read"
 done
 
-if [ "$failures" -gt 0 ]; then
-  echo "$failures failed"
-  exit 1
-fi
-echo "host end-to-end: all passed"
+finish "host end-to-end"

@@ -4,10 +4,9 @@
 #include <cxxopts.hpp>
 
 #include "cjt188/cjt188_types.h"
+#include "tools/cjt188-host/option_groups.h"
 
 namespace cjt::host {
-
-namespace {
 
 uint32_t ParseUnsigned(const std::string& option, std::string_view text, uint32_t low, uint32_t high) {
   uint32_t value = 0;
@@ -17,6 +16,8 @@ uint32_t ParseUnsigned(const std::string& option, std::string_view text, uint32_
                    " expected, not \"" + std::string(text) + "\"");
   return value;
 }
+
+namespace {
 
 // HOST:PORT; the host part may be a name or an IPv4 address.
 void ParseTcpTarget(const std::string& text, THostOptions& options) {
@@ -65,6 +66,8 @@ cxxopts::Options Describe() {
       "csv", "CSV: a header, then one line per packet")("duration", "stop after this time (default: at Ctrl-C)",
                                                         cxxopts::value<std::string>(), "TIME")(
       "v,verbose", "also print the plug-in's notices on standard error")("h,help", "this text");
+  DescribeReconnectOptions(options);
+  DescribeMqttOptions(options);
   return options;
 }
 
@@ -99,8 +102,8 @@ THostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
     if (!result.unmatched().empty()) throw EOptions("unexpected argument \"" + result.unmatched().front() + "\"");
     if (result.count("help")) {
       options.Help = true;
-      options.HelpText =
-          description.help({"Data source (one of; --simulate when none is given)", "Configuration", "Output"});
+      options.HelpText = description.help({"Data source (one of; --simulate when none is given)", "Configuration",
+                                           "Output", ReconnectGroup, MqttGroup});
       return options;
     }
     const int sources = static_cast<int>(result.count("serial") + result.count("tcp") + result.count("simulate"));
@@ -144,6 +147,8 @@ THostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
     if (result.count("csv")) options.Format = TOutputFormat::Csv;
     if (result.count("duration")) options.DurationMs = ParseDuration("duration", result["duration"].as<std::string>());
     options.Verbose = result.count("verbose") > 0;
+    ReadReconnectOptions(result, options);
+    ReadMqttOptions(result, options);
   } catch (const cxxopts::exceptions::exception& error) {
     throw EOptions(error.what());
   }

@@ -5,7 +5,11 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "tools/cjt188-host/mqtt_settings.h"
+#include "tools/cjt188-host/reconnect_backoff.h"
 
 namespace cjt::host {
 
@@ -44,9 +48,14 @@ struct THostOptions {
   TOutputFormat Format = TOutputFormat::Table;
   std::optional<uint32_t> DurationMs;  // none: until Ctrl-C
   bool Verbose = false;                // also the plug-in's notices
+  TReconnectSettings Reconnect;
+  TMqttSettings Mqtt;
   bool Help = false;
   std::string HelpText;
 };
+
+// The text as a number from low to high. Throws EOptions naming the option.
+uint32_t ParseUnsigned(const std::string& option, std::string_view text, uint32_t low, uint32_t high);
 
 // "500ms", "5s", "2m", "1h"; a bare number is seconds. Throws EOptions naming the option.
 uint32_t ParseDuration(const std::string& option, const std::string& text);

@@ -19,6 +19,8 @@
 #include "tools/cjt188-host/host_exports.h"
 #include "tools/cjt188-host/host_line.h"
 #include "tools/cjt188-host/host_session.h"
+#include "tools/cjt188-host/line_keeper.h"
+#include "tools/cjt188-host/mqtt_publisher.h"
 #include "tools/cjt188-host/output_format.h"
 #include "tools/cjt188-host/query_builder.h"
 
@@ -41,6 +43,8 @@ std::string MeterTypeText(uint8_t code) {
   const auto unit = std::find_if(units.begin(), units.end(), [&](const TCjtUnit& u) { return u.Code == code; });
   return unit == units.end() ? hex : std::string(hex) + " (" + std::string(unit->Name) + ")";
 }
+constexpr uint32_t MqttFlushMs = 5000;  // at the end, the time the queued readings get to reach the broker
+constexpr int32_t PortFailed = -12;     // the send result that tells the plug-in its port failed
 
 std::string DefaultPluginFile() {
   return (std::filesystem::path(platform::ProgramFileName()).parent_path() / CJT_PLUGIN_FILE_NAME).string();
@@ -82,20 +86,15 @@ class TSentQueue {
     std::lock_guard lock(Mutex);
     ++Requests;
   }
-  void AddFailure(std::string message) {
-    std::lock_guard lock(Mutex);
-    if (Failure.empty()) Failure = std::move(message);
-  }
   void AddPacket(TNamedTexts values) {
     std::lock_guard lock(Mutex);
     Packets.push_back(std::move(values));
   }
   // Moves the counts and packets out.
-  uint64_t Take(std::deque<TNamedTexts>& packets, std::string& failure) {
+  uint64_t Take(std::deque<TNamedTexts>& packets) {
     std::lock_guard lock(Mutex);
     packets.swap(Packets);
     Packets.clear();
-    failure = Failure;
     return std::exchange(Requests, 0);
   }
 
@@ -103,7 +102,6 @@ class TSentQueue {
   std::mutex Mutex;
   uint64_t Requests = 0;
   std::deque<TNamedTexts> Packets;
-  std::string Failure;
 };
 
 class TRun {
@@ -118,7 +116,10 @@ class TRun {
     const bool defaultMeters = Options.Source == TSourceKind::Simulated && meters.empty();
     const std::vector<meter::TMeterSetup> used = defaultMeters ? DefaultSimulatedMeters() : meters;
     const std::string query = QueryText(Options, used);
-    Line = OpenLine(used);
+    Line = std::make_unique<TLineKeeper>(
+        LineName(), [this, used] { return OpenLine(used); }, Options.Reconnect);
+    Report(Line->Open(platform::TickCount64()));
+    if (Options.Mqtt.Enabled()) Mqtt = MakeMqttPublisher(Options.Mqtt, Options.Reconnect, LineName());
     TPluginLibrary library(Options.PluginFile.empty() ? DefaultPluginFile() : Options.PluginFile);
 
     const bool temporary = Options.IniFile.empty();
@@ -136,6 +137,19 @@ class TRun {
   }
 
  private:
+  // The data source's name as the plug-in knows it, the same as the line's own.
+  std::string LineName() const {
+    switch (Options.Source) {
+      case TSourceKind::Serial:
+        return Options.Device;
+      case TSourceKind::Tcp:
+        return Options.TcpHost + ":" + std::to_string(Options.TcpPort);
+      case TSourceKind::Simulated:
+        break;
+    }
+    return "SIM";
+  }
+
   std::unique_ptr<THostLine> OpenLine(const std::vector<meter::TMeterSetup>& meters) {
     switch (Options.Source) {
       case TSourceKind::Serial:
@@ -171,12 +185,9 @@ class TRun {
       Sent.AddPacket(sent.Values);
       return 0;
     }
-    try {
-      Line->Write(sent.Bytes);
-    } catch (const EHostLine& error) {
-      Sent.AddFailure(error.what());
-      return -1;
-    }
+    // A line that is down (or fails now) is a failed port to the plug-in: it pauses its queue
+    // until the line is back (PORT-OPEN).
+    if (!Line->Write(sent.Bytes)) return PortFailed;
     // Wake-up bytes go out on their own; a request is a frame (0x68 starts it).
     if (sent.Kind == DataKindSendBytes && sent.Bytes.find('\x68') != std::string::npos) Sent.AddRequest();
     return static_cast<int32_t>(sent.Bytes.size());
@@ -189,6 +200,7 @@ class TRun {
     if (loaded != 0) throw EHostRun("the plug-in refused LOAD (" + std::to_string(loaded) + ")");
     Writer =
         MakePacketWriter(Options.Format, Out, Terminal, ValueItemNames(VariantText(session.Command("ITEMS").Value)));
+    for (const TLineStatus& status : EarlyStatus) Writer->Write(status);
     const std::string name = Line->Name();
     const std::string dataSource = std::to_string(DataSourceId) + ";" + name + ";" + name;
     if (session
@@ -196,18 +208,19 @@ class TRun {
             .Result != 0)
       throw EHostRun("the plug-in refused SET-STATE");
     // A plug-in without the event answers -1; the data source runs all the same.
-    session.Command("EVENT", {{"EVENT-TYPE", TVariant("PORT-OPEN")}, {"PORTSTR", TVariant(name)}});
+    if (Line->Up()) PortEvent(session, true);
 
     int status = Loop(session, stop);
     if (Options.Scan && !Found) status = Failed("no meter answered the read-address request on " + name);
 
-    session.Command("EVENT", {{"EVENT-TYPE", TVariant("PORT-CLOSE")}, {"PORTSTR", TVariant(name)}});
+    if (Line->Up()) PortEvent(session, false);
     session.Command("UNLOAD", {{"INI-FILE", TVariant(iniFile)}});
     platform::PumpMessagesFor(TurnMs);
     PrintLog(session);
     session.Free();
     session.ReleaseRequest();
     Collect();
+    CloseMqtt();
     Writer->Status(Counters, true);
     return status;
   }
@@ -227,13 +240,19 @@ class TRun {
       if (duration && now - start >= *duration) break;
       platform::PumpMessagesFor(TurnMs);
       std::string bytes;
+      std::optional<TLineChange> change;
       try {
-        bytes = Line->Read(TurnMs);
+        bytes = Line->Read(TurnMs, now, change);
       } catch (const EHostLine& error) {
         return Failed(error.what());
       }
       if (!bytes.empty()) Process(session, bytes);
-      if (!Collect()) return Failed(LineFailure);
+      if (change) {
+        Report(change);
+        PortEvent(session, change->Up);
+      }
+      Collect();
+      MqttNotices();
       if (session.LogNotifications() != notices || now >= nextRefresh) {
         notices = session.LogNotifications();
         PrintLog(session);
@@ -252,18 +271,41 @@ class TRun {
     return 1;
   }
 
+  // The plug-in learns of the line's state as from any host: PORT-OPEN when it is usable,
+  // PORT-CLOSE when it is gone.
+  void PortEvent(THostSession& session, bool open) {
+    session.Command("EVENT",
+                    {{"EVENT-TYPE", TVariant(open ? "PORT-OPEN" : "PORT-CLOSE")}, {"PORTSTR", TVariant(Line->Name())}});
+  }
+
+  // A loss or recovery: one line on stderr and a status record in the output.
+  void Report(const std::optional<TLineChange>& change) {
+    if (!change) return;
+    const TLineStatus status{Now(),           Line->Name(),     change->Up,    change->Message,
+                             change->RetryMs, change->Attempts, change->DownMs};
+    if (!change->Up) {
+      ++Counters.LineLosses;
+      ++Counters.Errors;
+    }
+    // A loss names the line in its reason already.
+    std::cerr << "cjt188-host: " << (change->Up ? Line->Name() + ": " : "") << LineStatusText(status) << std::endl;
+    if (Writer)
+      Writer->Write(status);
+    else
+      EarlyStatus.push_back(status);
+  }
+
   void Process(THostSession& session, const std::string& bytes) {
     TkroParamsList output;
     session.ProcessBytes(DataSourceId, 0, bytes, ParserModuleBit, &output);
     for (const TNamedTexts& items : SplitPackets(output)) Show(MakePacket(items, Now(), Line->Name(), false));
   }
 
-  // Counts and prints what came through the send function; false when the line failed there.
-  bool Collect() {
+  // Counts and prints what came through the send function.
+  void Collect() {
     std::deque<TNamedTexts> packets;
-    Counters.Requests += Sent.Take(packets, LineFailure);
+    Counters.Requests += Sent.Take(packets);
     for (const TNamedTexts& items : packets) Show(MakePacket(items, Now(), Line->Name(), true));
-    return LineFailure.empty();
   }
 
   void Show(const TPacket& packet) {
@@ -276,6 +318,21 @@ class TRun {
       ++Counters.Errors;
     Writer->Status(Counters, false);  // the status line below the row counts the row too
     Writer->Write(packet);
+    if (Mqtt) Mqtt->Publish(packet);
+  }
+
+  // The MQTT client's news on stderr, and its count of dropped readings.
+  void MqttNotices() {
+    if (!Mqtt) return;
+    for (const std::string& notice : Mqtt->TakeNotices()) std::cerr << "cjt188-host: " << notice << std::endl;
+    Counters.MqttDropped = Mqtt->Dropped();
+  }
+
+  void CloseMqtt() {
+    if (!Mqtt) return;
+    const size_t unsent = Mqtt->Close(MqttFlushMs);
+    MqttNotices();
+    if (unsent > 0) std::cerr << "cjt188-host: MQTT: " << unsent << " readings were not sent" << std::endl;
   }
 
   uint64_t ScanMs() const { return 3ull * Options.TimeoutMs + ScanSlackMs; }
@@ -308,11 +365,12 @@ class TRun {
   const THostOptions& Options;
   std::ostream& Out;
   bool Terminal;
-  std::unique_ptr<THostLine> Line;
+  std::unique_ptr<TLineKeeper> Line;
+  std::vector<TLineStatus> EarlyStatus;  // reported before the writer was made
   std::unique_ptr<TPacketWriter> Writer;
+  std::unique_ptr<TMqttPublisher> Mqtt;
   TSentQueue Sent;
   TCounters Counters;
-  std::string LineFailure;
   bool Found = false;  // a scan's answer came
 };
 

@@ -18,8 +18,9 @@ class EHostRun : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Returns the exit status: 0 after a clean end, 1 when the line failed while running. Throws
-// EHostRun, EHostLine, EConfigFile or EPluginLibrary when it cannot start.
+// Returns the exit status: 0 after a clean end, 1 when the line failed while running and
+// reconnecting is off. Throws EHostRun, EHostLine, EConfigFile or EPluginLibrary when it
+// cannot start.
 int RunHost(const THostOptions& options, const std::atomic<bool>& stop, std::ostream& out, bool terminal);
 
 }  // namespace cjt::host

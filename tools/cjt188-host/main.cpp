@@ -8,6 +8,7 @@
 #include "tools/cjt188-host/host_line.h"
 #include "tools/cjt188-host/host_options.h"
 #include "tools/cjt188-host/host_run.h"
+#include "tools/cjt188-host/mqtt_publisher.h"
 #include "tools/cjt188-host/plugin_library.h"
 
 int main(int argc, char** argv) {
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
   }
   if (options.Help) {
     std::cout << options.HelpText;
+    if (!MqttBuiltIn()) std::cout << "\nThis build has no MQTT output: it was built without libmosquitto.\n";
     return 0;
   }
   static std::atomic<bool> stop{false};

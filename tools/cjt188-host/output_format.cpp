@@ -23,6 +23,16 @@ std::string CsvField(const std::string& text) {
   return quoted + "\"";
 }
 
+// A status record in the packet's columns: no device, function or values, the text as status.
+TPacket StatusPacket(const TLineStatus& status) {
+  return TPacket{status.Time, status.Source, "", "", LineStatusText(status), {}};
+}
+
+std::string Seconds(uint64_t ms) {
+  const std::string text = std::to_string(ms / 1000) + "." + std::to_string(ms % 1000 / 100);
+  return text.ends_with(".0") ? text.substr(0, text.size() - 2) : text;
+}
+
 const TPacketValue* FindValue(const TPacket& packet, const std::string& name) {
   for (const TPacketValue& value : packet.Values)
     if (value.Name == name) return &value;
@@ -49,6 +59,7 @@ class TTableWriter : public TPacketWriter {
     Out << "\n";
     RedrawStatus();
   }
+  void Write(const TLineStatus& status) override { Write(StatusPacket(status)); }
 
   void Status(const TCounters& counters, bool final) override {
     Last = StatusText(counters);
@@ -78,14 +89,15 @@ class TTableWriter : public TPacketWriter {
 
   std::ostream& Out;
   bool Terminal;
-  std::string Last;   // the status line to keep below the rows
-  size_t Shown = 0;   // characters of it on the screen now
+  std::string Last;  // the status line to keep below the rows
+  size_t Shown = 0;  // characters of it on the screen now
 };
 
 class TJsonWriter : public TPacketWriter {
  public:
   explicit TJsonWriter(std::ostream& out) : Out(out) {}
   void Write(const TPacket& packet) override { Out << JsonLine(packet) << "\n" << std::flush; }
+  void Write(const TLineStatus& status) override { Out << JsonLine(status) << "\n" << std::flush; }
   void Status(const TCounters& counters, bool final) override {
     if (final) std::cerr << StatusText(counters) << "\n";
   }
@@ -100,6 +112,7 @@ class TCsvWriter : public TPacketWriter {
     Out << CsvHeader(Names) << "\n" << std::flush;
   }
   void Write(const TPacket& packet) override { Out << CsvLine(packet, Names) << "\n" << std::flush; }
+  void Write(const TLineStatus& status) override { Out << CsvLine(status, Names) << "\n" << std::flush; }
   void Status(const TCounters& counters, bool final) override {
     if (final) std::cerr << StatusText(counters) << "\n";
   }
@@ -113,7 +126,35 @@ class TCsvWriter : public TPacketWriter {
 
 std::string StatusText(const TCounters& counters) {
   return "requests " + std::to_string(counters.Requests) + ", answers " + std::to_string(counters.Answers) +
-         ", time-outs " + std::to_string(counters.Timeouts) + ", errors " + std::to_string(counters.Errors);
+         ", time-outs " + std::to_string(counters.Timeouts) + ", errors " + std::to_string(counters.Errors) +
+         (counters.LineLosses ? ", line losses " + std::to_string(counters.LineLosses) : "") +
+         (counters.MqttDropped ? ", MQTT readings dropped " + std::to_string(counters.MqttDropped) : "");
+}
+
+std::string LineStatusText(const TLineStatus& status) {
+  if (status.Up)
+    return "line back after " + std::to_string(status.Attempts) +
+           (status.Attempts == 1 ? " attempt, " : " attempts, ") + Seconds(status.DownMs) + " s without the line";
+  return "line lost: " + status.Message + "; reconnecting in " + Seconds(status.RetryMs) + " s";
+}
+
+std::string CsvLine(const TLineStatus& status, const std::vector<std::string>& valueNames) {
+  return CsvLine(StatusPacket(status), valueNames);
+}
+
+std::string JsonLine(const TLineStatus& status) {
+  nlohmann::ordered_json line = {{"time", status.Time},
+                                 {"source", status.Source},
+                                 {"record", "status"},
+                                 {"line", status.Up ? "back" : "lost"},
+                                 {"message", LineStatusText(status)}};
+  if (status.Up) {
+    line["attempts"] = status.Attempts;
+    line["down_ms"] = status.DownMs;
+  } else {
+    line["retry_ms"] = status.RetryMs;
+  }
+  return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 std::string CsvHeader(const std::vector<std::string>& valueNames) {
@@ -149,9 +190,9 @@ std::string JsonLine(const TPacket& packet) {
     if (!value.Unit.empty()) entry["unit"] = value.Unit;
     values[value.Name] = std::move(entry);
   }
-  const nlohmann::ordered_json line = {{"time", packet.Time},         {"source", packet.Source},
-                                       {"device", packet.Device},     {"function", packet.Function},
-                                       {"status", packet.Status},     {"values", std::move(values)}};
+  const nlohmann::ordered_json line = {{"time", packet.Time},     {"source", packet.Source},
+                                       {"device", packet.Device}, {"function", packet.Function},
+                                       {"status", packet.Status}, {"values", std::move(values)}};
   // Texts from a meter's line are not always valid UTF-8; they must not stop the output.
   return line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
