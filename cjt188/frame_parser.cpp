@@ -79,12 +79,14 @@ bool TCjt188ParserClient::DecodeRow(const TRequestFuncType& row, bool unitFirst,
     Results.Add(row.Name, TVariant(uint32_t{frame[FrameTypeOffset]}));
     return true;
   }
+  const auto takeUnit = [&] {
+    --remaining;
+    return frame[offset++];
+  };
   if (unitFirst && row.HasUnitByte()) {
     // The unit byte in front of the value: the value must fit behind it.
     if (remaining < row.Width + 1) return false;
-    const uint8_t unit = frame[offset];
-    ++offset;
-    --remaining;
+    const uint8_t unit = takeUnit();
     AddValue(row, offset, remaining);
     AddUnit(row, unit);
     return true;
@@ -92,11 +94,7 @@ bool TCjt188ParserClient::DecodeRow(const TRequestFuncType& row, bool unitFirst,
   if (remaining < row.Width) return false;
   AddValue(row, offset, remaining);
   // A unit byte is read only when the answer still holds one: the checksum is no unit.
-  if (!row.HasUnitByte() || remaining < 1) return true;
-  const uint8_t unit = frame[offset];
-  ++offset;
-  --remaining;
-  AddUnit(row, unit);
+  if (row.HasUnitByte() && remaining >= 1) AddUnit(row, takeUnit());
   return true;
 }
 

@@ -24,7 +24,7 @@ void TCjt188ParserClient::FillAddress(const TRequestItem& item, TAddressBytes& a
   // Reading the address of any meter asks the whole line, every time: the meter heard first
   // may since have been replaced, and its address is what the request is to find out.
   if (item.Params.DI == static_cast<int32_t>(DIReadAddress) && IsSpecialDeviceText(item.Params.Device))
-    address = item.Params.Device == NinesDeviceText ? AddressBytes(NinesDeviceText) : AddressBytes(BroadcastDeviceText);
+    address = AddressBytes(item.Params.Device == NinesDeviceText ? NinesDeviceText : BroadcastDeviceText);
   // A request to any meter goes to the meter heard on the line once there is one.
   else if (AddressHeard && IsSpecialDeviceText(item.Params.Device))
     address = HeardAddress;

@@ -34,6 +34,8 @@ constexpr uint8_t ParserModuleBit = 0x02;
 constexpr uint32_t TurnMs = 10;         // messages pumped, then the line read, each turn
 constexpr uint64_t RefreshMs = 500;     // status line and log pulled at least this often
 constexpr uint64_t ScanSlackMs = 2000;  // beyond a scan's attempts: wake-up, start and end
+constexpr uint32_t MqttFlushMs = 5000;  // at the end, the time the queued readings get to reach the broker
+constexpr int32_t PortFailed = -12;     // the send result that tells the plug-in its port failed
 
 // "0x20 (Heat meter)"; the code alone for a type without a name.
 std::string MeterTypeText(uint8_t code) {
@@ -43,8 +45,6 @@ std::string MeterTypeText(uint8_t code) {
   const auto unit = std::find_if(units.begin(), units.end(), [&](const TCjtUnit& u) { return u.Code == code; });
   return unit == units.end() ? hex : std::string(hex) + " (" + std::string(unit->Name) + ")";
 }
-constexpr uint32_t MqttFlushMs = 5000;  // at the end, the time the queued readings get to reach the broker
-constexpr int32_t PortFailed = -12;     // the send result that tells the plug-in its port failed
 
 std::string DefaultPluginFile() {
   return (std::filesystem::path(platform::ProgramFileName()).parent_path() / CJT_PLUGIN_FILE_NAME).string();
