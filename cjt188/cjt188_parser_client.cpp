@@ -58,11 +58,6 @@ bool TCjt188ParserClient::IsLastOfGroup(const TBasicRequestItem& item) {
   return true;
 }
 
-void TCjt188ParserClient::AddHeaderItems(const TRequestItem& item, const std::vector<uint8_t>* packet,
-                                         const std::string& address) {
-  if (Results.Count() == 0) FillHeader(Results, item, packet, address);
-}
-
 void TCjt188ParserClient::FillHeader(TParsedDataList& list, const TRequestItem& item,
                                      const std::vector<uint8_t>* packet, const std::string& address) const {
   TGenericValues values;

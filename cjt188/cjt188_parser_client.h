@@ -52,8 +52,6 @@ class TCjt188ParserClient : public TCustomParserScheduledClient {
 
   // False when the next item of the queue belongs to the same meter and configured request.
   bool IsLastOfGroup(const TBasicRequestItem& item);
-  // Adds the packet's header values to Results when Results is still empty.
-  void AddHeaderItems(const TRequestItem& item, const std::vector<uint8_t>* packet, const std::string& address);
   // "[device/0x901F] " of the item, or of the awaited one; empty with neither.
   std::string DescribeRequest(const TBasicRequestItem* item);
   void OnRequestTimeout(TBasicRequestItem& item, bool& retry);
@@ -128,12 +126,14 @@ class TCjt188ParserClient : public TCustomParserScheduledClient {
   void ReportForeignFrame(std::span<const uint8_t> frame, const std::string& address);
   void ReportUnallowable(const std::string& address);
   bool IsEcho(std::span<const uint8_t> frame) const;
-  void DecodeValues(const TRequestItem& item);
+  // Decodes the matched frame's values into a list: the header values first when it is empty.
+  void DecodeValues(const TRequestItem& item, const std::string& deviceId, TParsedDataList& into);
   // False when the row no longer fits the bytes left: the walk ends there. unitFirst: the
   // meter writes a value's unit byte in front of it.
-  bool DecodeRow(const TRequestFuncType& row, bool unitFirst, size_t& offset, int32_t& remaining);
-  void AddValue(const TRequestFuncType& row, size_t& offset, int32_t& remaining);
-  void AddUnit(const TRequestFuncType& row, uint8_t unit);
+  bool DecodeRow(const TRequestFuncType& row, bool unitFirst, size_t& offset, int32_t& remaining,
+                 TParsedDataList& into);
+  void AddValue(const TRequestFuncType& row, size_t& offset, int32_t& remaining, TParsedDataList& into);
+  void AddUnit(const TRequestFuncType& row, uint8_t unit, TParsedDataList& into);
   int32_t Send(const void* data, size_t length);
   void FillAddress(const TRequestItem& item, TAddressBytes& address) const;
 };

@@ -35,18 +35,26 @@ int32_t TCjt188ParserClient::ParseFrame(TParsedDataList& list) {
   if (FrameCopy.empty() || item == nullptr) return -1;
   if (item == Queue->Current) Queue->RequestDone(TQueueController::dcAnswered);
   const bool last = IsLastOfGroup(*item);
+  const std::string deviceId = AddressText(std::span<const uint8_t>(FrameCopy).subspan(FrameAddressOffset, 7));
+  StartGroupFor(*item, deviceId);
+  // A group this one answer completes goes straight into the packet list; the values of a
+  // group of several requests gather in Results until its last answer.
+  const bool alone = last && Results.Count() == 0 && list.Count() == 0;
+  TParsedDataList& into = alone ? list : Results;
   int32_t result = -1;
   // The group is flushed also when decoding raised; the error then goes on to the data path.
   auto flush = [&] {
-    if (Results.Count() == 0 || !last) return;
-    list.AppendPacketText(Results.PacketText());
-    result = Results.Count();
-    list.TakeItems(Results);
+    if (into.Count() == 0 || !last) return;
+    if (!alone) {
+      list.AppendPacketText(Results.PacketText());
+      list.TakeItems(Results);
+    }
+    result = into.Count();
     list.AddNewRow();
     ClearHeld();
   };
   try {
-    DecodeValues(*item);
+    DecodeValues(*item, deviceId, into);
   } catch (...) {
     flush();
     throw;
@@ -55,28 +63,27 @@ int32_t TCjt188ParserClient::ParseFrame(TParsedDataList& list) {
   return result;
 }
 
-void TCjt188ParserClient::DecodeValues(const TRequestItem& item) {
+void TCjt188ParserClient::DecodeValues(const TRequestItem& item, const std::string& deviceId, TParsedDataList& into) {
   const std::span<const uint8_t> frame(FrameCopy);
   const uint8_t meterType = frame[FrameTypeOffset];
-  const std::string deviceId = AddressText(frame.subspan(FrameAddressOffset, 7));
-  StartGroupFor(item, deviceId);
   Held.Items.push_back(&item);
-  Results.AppendPacketText(std::string_view(reinterpret_cast<const char*>(frame.data()), frame.size()));
-  AddHeaderItems(item, &FrameCopy, deviceId);
+  into.AppendPacketText(std::string_view(reinterpret_cast<const char*>(frame.data()), frame.size()));
+  if (into.Count() == 0) FillHeader(into, item, &FrameCopy, deviceId);
   size_t offset = ValuesOffset;
   int32_t remaining = frame[FrameLengthOffset] - DIAndSerialLength;
   const TLayoutVariant variant = item.Params.Variant;
   const size_t valueBytes = static_cast<size_t>(std::max(remaining, 0));
   for (const TRequestFuncType& row : FindRowsFor(FrameDI, meterType, variant, valueBytes))
-    if (!DecodeRow(row, variant == TLayoutVariant::UnitFirst, offset, remaining)) break;
+    if (!DecodeRow(row, variant == TLayoutVariant::UnitFirst, offset, remaining, into)) break;
 }
 
 // A short answer ends the walk at the first value that does not fit, so that no later value
 // is read from the wrong bytes.
-bool TCjt188ParserClient::DecodeRow(const TRequestFuncType& row, bool unitFirst, size_t& offset, int32_t& remaining) {
+bool TCjt188ParserClient::DecodeRow(const TRequestFuncType& row, bool unitFirst, size_t& offset, int32_t& remaining,
+                                    TParsedDataList& into) {
   const std::span<const uint8_t> frame(FrameCopy);
   if (row.Kind() == TValueKind::MeterType) {
-    Results.Add(row.Name, TVariant(uint32_t{frame[FrameTypeOffset]}));
+    into.Add(row.Name, TVariant(uint32_t{frame[FrameTypeOffset]}));
     return true;
   }
   const auto takeUnit = [&] {
@@ -87,30 +94,31 @@ bool TCjt188ParserClient::DecodeRow(const TRequestFuncType& row, bool unitFirst,
     // The unit byte in front of the value: the value must fit behind it.
     if (remaining < row.Width + 1) return false;
     const uint8_t unit = takeUnit();
-    AddValue(row, offset, remaining);
-    AddUnit(row, unit);
+    AddValue(row, offset, remaining, into);
+    AddUnit(row, unit, into);
     return true;
   }
   if (remaining < row.Width) return false;
-  AddValue(row, offset, remaining);
+  AddValue(row, offset, remaining, into);
   // A unit byte is read only when the answer still holds one: the checksum is no unit.
-  if (row.HasUnitByte() && remaining >= 1) AddUnit(row, takeUnit());
+  if (row.HasUnitByte() && remaining >= 1) AddUnit(row, takeUnit(), into);
   return true;
 }
 
-void TCjt188ParserClient::AddValue(const TRequestFuncType& row, size_t& offset, int32_t& remaining) {
+void TCjt188ParserClient::AddValue(const TRequestFuncType& row, size_t& offset, int32_t& remaining,
+                                   TParsedDataList& into) {
   const std::span<const uint8_t> frame(FrameCopy);
   const TDecodedValue decoded = DecodeValue(row, frame.subspan(offset, static_cast<size_t>(remaining)));
   if (const auto* dateTime = std::get_if<TDateTimeValue>(&decoded.Value); dateTime && !dateTime->Error.empty())
     Log(LogLevelWarning, "Unable to encode date: " + dateTime->Error);
   offset += decoded.Consumed;
   remaining -= static_cast<int32_t>(decoded.Consumed);
-  Results.Add(row.Name, ValueVariant(decoded.Value));
+  into.Add(row.Name, ValueVariant(decoded.Value));
 }
 
-void TCjt188ParserClient::AddUnit(const TRequestFuncType& row, uint8_t unit) {
+void TCjt188ParserClient::AddUnit(const TRequestFuncType& row, uint8_t unit, TParsedDataList& into) {
   const std::string_view unitText = UnitText(unit);
-  if (!unitText.empty()) Results.Add(UnitItemName(row), TVariant(unitText));
+  if (!unitText.empty()) into.Add(UnitItemName(row), TVariant(unitText));
 }
 
 }  // namespace cjt

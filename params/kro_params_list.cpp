@@ -17,6 +17,13 @@ namespace {
 
 constexpr char Unit[] = "kroParamLst";
 
+// What a cleared list keeps for its next items: enough for the values of a few packets, little
+// beside the values themselves.
+constexpr size_t MaxSpareItems = 64;
+constexpr int32_t MaxKeptCapacity = 256;
+
+const TkroParamsListItemClass StandardItemClass = &CreateParamsListItem<TkroParamsListItem>;
+
 bool IsBlankName(std::string_view name) {
   return std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) <= 32; });
 }
@@ -31,7 +38,12 @@ std::string TextOf(const char* text) { return text ? text : ""; }
 
 }  // namespace
 
-TkroParamsList::TkroParamsList() : FItemClass(&CreateParamsListItem<TkroParamsListItem>) {}
+TkroParamsList::TkroParamsList() : FItemClass(StandardItemClass) {}
+
+void TkroParamsList::SetItemClass(TkroParamsListItemClass itemClass) {
+  FItemClass = itemClass;
+  FSpares.clear();
+}
 
 const std::string& TkroParamsList::ID() const {
   std::call_once(FIDMade, [this] { FID = platform::GuidToString(platform::NewGuid()); });
@@ -40,7 +52,7 @@ const std::string& TkroParamsList::ID() const {
 
 TkroParamsList::~TkroParamsList() {
   FSignature = 0;
-  Clear();
+  for (int32_t i = 0; i < FCount; ++i) delete FItems[i];
 }
 
 TkroParamsListItem* TkroParamsList::Items(int32_t index) const {
@@ -110,15 +122,41 @@ TkroParamsListItem* TkroParamsList::InsertItem(int32_t index, std::unique_ptr<Tk
   return FItems[index];
 }
 
+template <class TValue>
+std::unique_ptr<TkroParamsListItem> TkroParamsList::NewItem(std::string_view name, TValue&& value) {
+  if (FSpares.empty()) return FItemClass(name, TVariant(std::forward<TValue>(value)));
+  std::unique_ptr<TkroParamsListItem> item = std::move(FSpares.back());
+  FSpares.pop_back();
+  item->Renew(name, std::forward<TValue>(value));
+  return item;
+}
+
+void TkroParamsList::Retire(TkroParamsListItem* item) noexcept {
+  if (FItemClass == StandardItemClass && FSpares.size() < MaxSpareItems) {
+    try {
+      FSpares.emplace_back(item);
+      return;
+    } catch (...) {
+      // No room to keep it: it is freed like any other.
+    }
+  }
+  delete item;
+}
+
+template <class TValue>
+TkroParamsListItem* TkroParamsList::InsertNew(int32_t index, std::string_view name, TValue&& value) {
+  if (IsBlankName(name)) return nullptr;
+  TkroParamsListItem* item = InsertItem(index, NewItem(name, std::forward<TValue>(value)));
+  item->State = ItemStateAssigned;
+  return item;
+}
+
 TkroParamsListItem* TkroParamsList::Insert(int32_t index, std::string_view name, const TVariant& value) {
-  return IsBlankName(name) ? nullptr : Insert(index, name, TVariant(value));
+  return InsertNew(index, name, value);
 }
 
 TkroParamsListItem* TkroParamsList::Insert(int32_t index, std::string_view name, TVariant&& value) {
-  if (IsBlankName(name)) return nullptr;
-  TkroParamsListItem* item = InsertItem(index, FItemClass(name, std::move(value)));
-  item->State = ItemStateAssigned;
-  return item;
+  return InsertNew(index, name, std::move(value));
 }
 
 TkroParamsListItem* TkroParamsList::Add(std::string_view name, const TVariant& value) {
@@ -158,10 +196,14 @@ void TkroParamsList::Delete(int32_t index) {
 }
 
 void TkroParamsList::Clear() {
-  for (int32_t i = 0; i < FCount; ++i) delete FItems[i];
-  FItems.reset();
+  // Kept last to first, so that the next items added take them first to last: a list
+  // refilled with the same names gets each name back on the item that held it.
+  for (int32_t i = FCount - 1; i >= 0; --i) Retire(FItems[i]);
   FCount = 0;
-  FCapacity = 0;
+  if (FCapacity > MaxKeptCapacity) {
+    FItems.reset();
+    FCapacity = 0;
+  }
 }
 
 TkroParamsListItem* TkroParamsList::AddCopy(const TkroParamsListItem& source) {
@@ -177,7 +219,7 @@ TkroParamsListItem* TkroParamsList::AddCopy(const TkroParamsListItem& source) {
 
 TkroParamsListItem* TkroParamsList::AddFromItemIntf(IkroParamsListItemA* source) {
   if (source == nullptr) return nullptr;
-  TkroParamsListItem* item = InsertItem(FCount, FItemClass(TextOf(source->GetName()), ValueOf(source)));
+  TkroParamsListItem* item = InsertItem(FCount, NewItem(TextOf(source->GetName()), ValueOf(source)));
   item->Key = TextOf(source->GetKey());
   item->DataType = source->GetDataType();
   item->State = source->GetState();

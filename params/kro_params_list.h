@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "params/kro_params_list_item.h"
 #include "params/variant.h"
@@ -93,12 +94,20 @@ class TkroParamsList {
   int32_t Tag() const { return FTag; }
   void SetTag(int32_t tag) { FTag = tag; }
   TkroParamsListItemClass ItemClass() const { return FItemClass; }
-  void SetItemClass(TkroParamsListItemClass itemClass) { FItemClass = itemClass; }
+  void SetItemClass(TkroParamsListItemClass itemClass);
 
  protected:
   TkroParamsListItem* InsertItem(int32_t index, std::unique_ptr<TkroParamsListItem> item);
 
  private:
+  // An item of the list's class for name and value: a cleared one made new, or a new one.
+  // The value is copied or moved as it is passed.
+  template <class TValue>
+  std::unique_ptr<TkroParamsListItem> NewItem(std::string_view name, TValue&& value);
+  template <class TValue>
+  TkroParamsListItem* InsertNew(int32_t index, std::string_view name, TValue&& value);
+  // Keeps an item that left the list for the next one added, or frees it.
+  void Retire(TkroParamsListItem* item) noexcept;
   void Grow();
   // Grows as adding count items one by one would.
   void GrowFor(int32_t count);
@@ -115,6 +124,9 @@ class TkroParamsList {
   mutable std::once_flag FIDMade;
   int32_t FTag = 0;
   TkroParamsListItemClass FItemClass;
+  // Cleared items of the standard class, kept so that a list filled and cleared again and
+  // again (the host's output list, a data source's packet list) makes no item anew.
+  std::vector<std::unique_ptr<TkroParamsListItem>> FSpares;
 };
 
 // The standard list error of an index outside the list.

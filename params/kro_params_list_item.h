@@ -28,6 +28,10 @@ class TkroParamsListItem {
   TkroParamsListItem(const TkroParamsListItem&) = delete;
   TkroParamsListItem& operator=(const TkroParamsListItem&) = delete;
 
+  // Makes a cleared item new again, as the constructor makes it, keeping its storage.
+  void Renew(std::string_view name, TVariant&& value);
+  void Renew(std::string_view name, const TVariant& value);
+
   const TVariant& Value() const { return FValue; }
   // Stores the OLE-compatible form of value: text becomes an OLE wide string, numbers keep
   // their type.
@@ -41,6 +45,9 @@ class TkroParamsListItem {
   uint8_t State = 0;
 
  private:
+  // The name and key of a renewed item, and its data type and state as new.
+  void RenewName(std::string_view name);
+
   TVariant FValue;
 };
 

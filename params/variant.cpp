@@ -87,7 +87,16 @@ TVariant::TVariant(const TVariant& other) : TVariant() {
 TVariant::TVariant(TVariant&& other) noexcept : Value(other.Value) { VariantInit(&other.Value); }
 
 TVariant& TVariant::operator=(const TVariant& other) {
-  if (this != &other) *this = TVariant(other);
+  if (this == &other) return *this;
+  // Text of the length this variant's own text has goes into its string in place.
+  if (Value.Vt == VtBStr && other.Value.Vt == VtBStr && Value.BStrVal != nullptr && other.Value.BStrVal != nullptr) {
+    const uint32_t length = SysStringLen(other.Value.BStrVal);
+    if (SysStringLen(Value.BStrVal) == length) {
+      std::copy_n(other.Value.BStrVal, length, Value.BStrVal);
+      return *this;
+    }
+  }
+  *this = TVariant(other);
   return *this;
 }
 

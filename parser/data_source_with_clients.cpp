@@ -11,6 +11,7 @@
 #include "plugin/data_delivery.h"
 #include "plugin/kro_plugin.h"
 #include "plugin/parsed_data_list.h"
+#include "plugin/reused_packet_list.h"
 #include "support/text_values.h"
 
 namespace cjt {
@@ -48,7 +49,8 @@ class TFrameRemoval {
 TDataSourceScheduledWithClients::TDataSourceScheduledWithClients(TkroPlugin& plugin)
     : TDataSourceScheduled(plugin),
       ClientClass(NewScheduledClient),
-      HousekeepingTimer(std::make_unique<TkroTimerEx>()) {
+      HousekeepingTimer(std::make_unique<TkroTimerEx>()),
+      PacketList(std::make_unique<TReusedPacketList>()) {
   HousekeepingTimer->SetEnabled(false);
   HousekeepingTimer->SetInterval(HousekeepingInterval);
   HousekeepingTimer->SetOnTimer([this](TkroTimerEx&) { Housekeeping(); });
@@ -145,7 +147,8 @@ void TDataSourceScheduledWithClients::ParseBuffer(TCustomParserScheduledClient& 
     int32_t parsed = 0;
     {
       TFrameRemoval removal(*client.Buffer, count - 1);
-      TParsedDataList list;
+      TReusedPacketList::TLease lease(*PacketList);
+      TParsedDataList& list = lease.List();
       parsed = client.ParseFrame(list);
       if (list.Count() > 0) {
         Deliver(client, record, list, delivered);

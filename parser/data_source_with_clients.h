@@ -27,6 +27,7 @@ namespace cjt {
 
 class TDataSourceScheduledWithClients;
 class TParsedDataList;
+class TReusedPacketList;
 
 // Makes the client of a connection.
 using TClientClass = std::function<std::unique_ptr<TCustomParserScheduledClient>(
@@ -93,6 +94,8 @@ class TDataSourceScheduledWithClients : public TDataSourceScheduled {
   void Retire(TParserClients clients);
   void FreeRetired();
   bool HasRetired();
+
+  std::unique_ptr<TReusedPacketList> PacketList;
 
   std::mutex RetiredMutex;
   TParserClients Retired;  // under RetiredMutex

@@ -21,6 +21,8 @@ std::u16string BytesToWide(std::string_view bytes);
 // Lowercasing of 8-bit text by the system's locale (ASCII letters where the 8-bit text is
 // UTF-8, so that multi-byte characters stay intact).
 std::string AnsiLowerCase(std::string_view text);
+// The same lowercasing of text into out, which keeps its storage where it is large enough.
+void AnsiLowerCaseInto(std::string& out, std::string_view text);
 
 // Whether every byte is below 0x80: such text reads the same in UTF-8 and in every ANSI code
 // page, and each byte is its UTF-16 unit.
@@ -33,6 +35,8 @@ inline bool IsAscii(std::string_view text) {
 // ASCII letters A-Z lowered, every other byte kept.
 inline char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 std::string AsciiLowerCase(std::string_view text);
+// The same into out, which keeps its storage where it is large enough.
+void AsciiLowerCaseInto(std::string& out, std::string_view text);
 
 // UTF-8, whatever the system's 8-bit text is. Invalid sequences and lone surrogates become
 // U+FFFD.

@@ -1,4 +1,5 @@
 #include <cstdint>
+#include <cstring>
 
 #include "platform/text_encoding.h"
 
@@ -7,6 +8,29 @@ namespace cjt::platform {
 namespace {
 
 constexpr char32_t Replacement = 0xFFFD;
+
+// A-Z lowered in eight bytes: a byte below 0x80 whose low seven bits lie in 0x41-0x5A gets
+// bit 0x20.
+uint64_t AsciiLowerWord(uint64_t word) {
+  constexpr uint64_t High = 0x8080808080808080ULL;
+  constexpr uint64_t ToA = 0x3F3F3F3F3F3F3F3FULL;      // 0x41 + 0x3F = 0x80
+  constexpr uint64_t BeyondZ = 0x2525252525252525ULL;  // 0x5B + 0x25 = 0x80
+  const uint64_t low = word & ~High;
+  const uint64_t upper = (low + ToA) & ~(low + BeyondZ) & ~word & High;
+  return word | upper >> 2;
+}
+
+// A-Z lowered in count bytes from in to out (which may be the same), eight at a time.
+void AsciiLowerBytes(const char* in, char* out, size_t count) {
+  size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, in + i, 8);
+    word = AsciiLowerWord(word);
+    std::memcpy(out + i, &word, 8);
+  }
+  for (; i < count; ++i) out[i] = AsciiLower(in[i]);
+}
 
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
@@ -80,9 +104,14 @@ std::string WideToUtf8(std::u16string_view text) {
 }
 
 std::string AsciiLowerCase(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = AsciiLower(c);
+  std::string out;
+  AsciiLowerCaseInto(out, text);
   return out;
+}
+
+void AsciiLowerCaseInto(std::string& out, std::string_view text) {
+  out.resize(text.size());
+  AsciiLowerBytes(text.data(), out.data(), text.size());
 }
 
 size_t WideLength(const char16_t* text) {

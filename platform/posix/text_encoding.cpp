@@ -21,6 +21,8 @@ std::u16string BytesToWide(std::string_view bytes) {
 
 std::string AnsiLowerCase(std::string_view text) { return AsciiLowerCase(text); }
 
+void AnsiLowerCaseInto(std::string& out, std::string_view text) { AsciiLowerCaseInto(out, text); }
+
 // iconv names the Windows code pages "CP" and the number.
 std::u16string CodePageToWide(uint32_t codePage, std::string_view text) {
   if (text.empty()) return {};

@@ -26,9 +26,14 @@ std::string WideToAnsi(std::u16string_view text) {
 std::u16string BytesToWide(std::string_view bytes) { return AnsiToWide(bytes); }
 
 std::string AnsiLowerCase(std::string_view text) {
-  std::string out(text);
-  if (!out.empty()) CharLowerBuffA(out.data(), static_cast<DWORD>(out.size()));
+  std::string out;
+  AnsiLowerCaseInto(out, text);
   return out;
+}
+
+void AnsiLowerCaseInto(std::string& out, std::string_view text) {
+  out.assign(text);
+  if (!out.empty()) CharLowerBuffA(out.data(), static_cast<DWORD>(out.size()));
 }
 
 }  // namespace cjt::platform

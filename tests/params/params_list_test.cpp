@@ -302,6 +302,58 @@ TEST(ParamsList, TakenItemsLeaveTheirListAsCopiesWould) {
   EXPECT_EQ(tagged.Count(), 43);
 }
 
+// A cleared list makes its next items out of the old ones: each must read as new, whatever
+// the old one held (another name, a key or data type set by hand, a state, a longer or
+// shorter text, another type of value).
+TEST(ParamsList, ItemsAddedAfterClearingReadAsNew) {
+  TkroParamsList list;
+  for (int round = 0; round < 3; ++round) {
+    AddMarkedFlow(list);
+    list.Add("Unit", TVariant(round == 0 ? "m3" : "kWh"));
+    list.AddNewRow();
+    list.Add("Empty", TVariant());
+    list.Clear();
+    EXPECT_EQ(list.Count(), 0);
+    EXPECT_EQ(list.Items(0), nullptr);
+
+    // The same names on other values, then names the old items never had.
+    TkroParamsListItem* flow = list.Add("Flow", TVariant("text now"));
+    EXPECT_EQ(flow->Key, "flow");
+    EXPECT_EQ(flow->DataType, 0);
+    EXPECT_EQ(flow->State, ItemStateAssigned);
+    EXPECT_EQ(flow->Value().AsString(), "text now");
+    TkroParamsListItem* unit = list.Add("UNIT", TVariant("GJ/h"));
+    EXPECT_EQ(unit->Name, "UNIT");
+    EXPECT_EQ(unit->Key, "unit");
+    EXPECT_EQ(unit->Value().AsString(), "GJ/h");
+    TkroParamsListItem* marker = list.Add("A much longer name than any before", 7);
+    EXPECT_FALSE(marker->IsNewRow());
+    EXPECT_EQ(marker->Key, "a much longer name than any before");
+    EXPECT_EQ(list.Add("E", TVariant())->Value().Type(), platform::VtEmpty);
+    EXPECT_EQ(list.IndexOf("special"), -1);
+    EXPECT_EQ(list.IndexOf("unit"), 1);
+    list.Clear();
+  }
+  // Copies of the items of a list that renews its own stay untouched by its renewals.
+  TkroParamsList source;
+  source.Add("Unit", TVariant("m3"));
+  TkroParamsList copy;
+  copy.AddList(&source);
+  source.Clear();
+  source.Add("Unit", TVariant("GJ"));
+  EXPECT_EQ(copy.Items(0)->Value().AsString(), "m3");
+}
+
+TEST(ParamsList, AListOfAnotherItemClassMakesNoItemOfTheOldClass) {
+  TkroParamsList list;
+  list.Add("A", 1);
+  list.Clear();
+  list.SetItemClass(&CreateParamsListItem<TTaggedItem>);
+  EXPECT_NE(dynamic_cast<TTaggedItem*>(list.Add("A", 1)), nullptr);
+  list.Clear();
+  EXPECT_NE(dynamic_cast<TTaggedItem*>(list.Add("B", 2)), nullptr);
+}
+
 TEST(ParamsListItem, StateTellsWhetherAValueWasGivenAtCreation) {
   EXPECT_EQ(TkroParamsListItem("A", TVariant()).State, 0);
   EXPECT_EQ(TkroParamsListItem("A", TVariant::Null()).State, 0);

@@ -54,6 +54,30 @@ TEST(Variant, KeepsTypeAndValueThroughCopiesAndMoves) {
   EXPECT_EQ(TVariant(true).AsInteger(), -1);
 }
 
+// Text copied over text of the same length goes into the string already there; every other
+// copy makes the value anew.
+TEST(Variant, CopiesOverAValueTakeTheSourcesTextAndType) {
+  TVariant target("kWh");
+  const TVariant same("MWh");
+  target = same;
+  EXPECT_EQ(TextOf(target), "MWh");
+  EXPECT_EQ(TextOf(same), "MWh");
+  EXPECT_NE(target.Raw().BStrVal, same.Raw().BStrVal);
+  target = TVariant("m3/h");
+  target = same;
+  EXPECT_EQ(TextOf(target), "MWh");
+  EXPECT_EQ(SysStringLen(target.Raw().BStrVal), 3u);
+  target = TVariant(2.5);
+  EXPECT_EQ(target.Type(), VtDouble);
+  target = same;
+  EXPECT_EQ(TextOf(target), "MWh");
+  const TVariant& self = target;
+  target = self;
+  EXPECT_EQ(TextOf(target), "MWh");
+  target = TVariant(int32_t{5});
+  EXPECT_EQ(target.Type(), VtInteger);
+}
+
 TEST(Variant, TextIsAlwaysAnOleWideString) {
   const std::string unit = WideToAnsi(u"m\u00B3/h");  // 8-bit text of the system
   const TVariant text(unit);

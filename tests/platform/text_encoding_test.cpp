@@ -32,6 +32,27 @@ TEST(TextEncoding, SystemTextKeepsAsciiAndLowersAsciiLetters) {
   EXPECT_EQ(AnsiLowerCase("Heat-METER_1"), "heat-meter_1");
 }
 
+// The lowering works on eight bytes at a time: every byte value at every place of texts
+// shorter and longer than a word, against lowering byte by byte.
+TEST(TextEncoding, AsciiLoweringTouchesOnlyAToZAtEveryPlace) {
+  std::string into = "left over from before, longer than any text below";
+  for (size_t length = 1; length <= 17; ++length) {
+    for (size_t place = 0; place < length; ++place) {
+      for (int byte = 0; byte < 256; ++byte) {
+        std::string text(length, 'Q');
+        text[place] = static_cast<char>(byte);
+        std::string expected = text;
+        for (char& c : expected) c = AsciiLower(c);
+        ASSERT_EQ(AsciiLowerCase(text), expected) << "length " << length << ", byte " << byte << " at " << place;
+        AsciiLowerCaseInto(into, text);
+        ASSERT_EQ(into, expected);
+      }
+    }
+  }
+  AnsiLowerCaseInto(into, "");
+  EXPECT_EQ(into, "");
+}
+
 // On every system a received frame keeps its zero bytes and ASCII bytes their characters.
 TEST(TextEncoding, BytesKeepTheirNumberAndAsciiBytesTheirCharacters) {
   const std::string frame("\x68\x20\x00\x16", 4);
