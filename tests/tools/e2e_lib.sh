@@ -1,6 +1,7 @@
 # Shared by the host program's end-to-end scripts (sourced, not run): a scratch folder and the
 # processes started into it, removed at the end; failures counted; waiting; the meter program
-# on a pseudo-terminal pair or a TCP port; loud skips.
+# on a pseudo-terminal pair or a TCP port; the readings of a heat and a water meter checked;
+# loud skips.
 # The sourcing script sets host=(...) and meter=(...) (with CJT_EMULATOR in front) first.
 
 dir=$(mktemp -d)
@@ -96,6 +97,22 @@ free_port() {
 # count_lines FILE JQ-FILTER: the number of JSON lines in the file that pass the filter.
 count_lines() {
   jq -c "select($2)" "$1" 2>/dev/null | wc -l
+}
+
+# check_readings NAME JSON-FILE STDERR-FILE EXIT-STATUS: a heat and a water meter read.
+check_readings() {
+  local name=$1 out=$2 err=$3 status=$4
+  [ "$status" -eq 0 ] || fail "$name: exit status $status: $(cat "$err")"
+  grep -q AddressSanitizer "$err" && fail "$name: sanitizer report: $(cat "$err")"
+  jq -e -s 'any(.[]; .device == "00000001234567" and .status == "ok" and .function == "901F"
+                and .values.ENERGY_HEAT.unit == "kWh" and .values.ENERGY_HEAT.value > 0
+                and .values.TEMP_INLET.value > .values.TEMP_OUTLET.value)' "$out" >/dev/null ||
+    fail "$name: no heat meter reading in $(head -c 2000 "$out")"
+  jq -e -s 'any(.[]; .device == "00000000000042" and .values.CUMULATIVE_FLOW.unit == "m3"
+                and (.values.CUMULATIVE_FLOW.value | type) == "number")' "$out" >/dev/null ||
+    fail "$name: no water meter reading in $(head -c 2000 "$out")"
+  jq -e -s 'all(.[]; .source != null and .time != null)' "$out" >/dev/null || fail "$name: malformed packets"
+  grep -q "^requests [1-9]" "$err" || fail "$name: no closing counts on stderr: $(cat "$err")"
 }
 
 # at_least N FILE JQ-FILTER: true when that many lines pass.

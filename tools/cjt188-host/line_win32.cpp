@@ -1,11 +1,15 @@
 // Serial ports and TCP connections on Windows.
+// winsock2.h before windows.h, which would otherwise bring in the old winsock.h.
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "tools/cjt188-host/host_line.h"
+#include "tools/cjt188-host/serial_port_state_win32.h"
 
 namespace cjt::host {
 
@@ -23,29 +27,31 @@ std::string SystemMessage(DWORD code) {
 
 class TSerialLine : public THostLine {
  public:
-  TSerialLine(HANDLE port, std::string name) : THostLine(std::move(name)), Port(port) {}
+  TSerialLine(HANDLE port, std::string name, uint32_t baud) : THostLine(std::move(name)), Port(port), Baud(baud) {}
   ~TSerialLine() override { CloseHandle(Port); }
+
+  // The port's time-outs for reads that wait up to timeoutMs (those of writes go with them).
+  void SetReadTimeout(uint32_t timeoutMs) {
+    if (timeoutMs == ReadTimeout) return;
+    COMMTIMEOUTS timeouts = SerialPortTimeouts(timeoutMs, Baud);
+    if (!SetCommTimeouts(Port, &timeouts)) throw EHostLine(LineName + ": " + SystemMessage(GetLastError()));
+    ReadTimeout = timeoutMs;
+  }
 
   void Write(std::string_view bytes) override {
     while (!bytes.empty()) {
       DWORD written = 0;
       if (!WriteFile(Port, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
         throw EHostLine(LineName + ": " + SystemMessage(GetLastError()));
+      // A write that timed out without taking a byte would be tried again for ever.
+      if (written == 0) throw EHostLine(LineName + ": the port took no bytes within the write time-out");
       bytes.remove_prefix(written);
     }
   }
 
   // Returns at once with what is there, or waits up to timeoutMs for the first byte.
   std::string Read(uint32_t timeoutMs) override {
-    if (timeoutMs != ReadTimeout) {
-      COMMTIMEOUTS timeouts{};
-      timeouts.ReadIntervalTimeout = MAXDWORD;
-      timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-      timeouts.ReadTotalTimeoutConstant = timeoutMs == 0 ? 1 : timeoutMs;
-      timeouts.WriteTotalTimeoutConstant = 2000;
-      if (!SetCommTimeouts(Port, &timeouts)) throw EHostLine(LineName + ": " + SystemMessage(GetLastError()));
-      ReadTimeout = timeoutMs;
-    }
+    SetReadTimeout(timeoutMs);
     char block[512];
     DWORD got = 0;
     if (!ReadFile(Port, block, sizeof block, &got, nullptr))
@@ -55,7 +61,8 @@ class TSerialLine : public THostLine {
 
  private:
   HANDLE Port;
-  uint32_t ReadTimeout = MAXDWORD;
+  const uint32_t Baud;
+  std::optional<uint32_t> ReadTimeout;
 };
 
 class TSocketLine : public THostLine {
@@ -85,7 +92,8 @@ class TSocketLine : public THostLine {
     char block[512];
     const int got = recv(Socket, block, sizeof block, 0);
     if (got > 0) return std::string(block, static_cast<size_t>(got));
-    throw EHostLine(LineName + ": " + (got == 0 ? std::string("the line was closed") : SystemMessage(WSAGetLastError())));
+    throw EHostLine(LineName + ": " +
+                    (got == 0 ? std::string("the line was closed") : SystemMessage(WSAGetLastError())));
   }
 
  private:
@@ -99,29 +107,15 @@ std::unique_ptr<THostLine> OpenSerialLine(const std::string& device, const TSeri
   const std::string path = device.rfind("\\\\.\\", 0) == 0 ? device : "\\\\.\\" + device;
   const HANDLE port = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   if (port == INVALID_HANDLE_VALUE) throw EHostLine("serial device " + device + ": " + SystemMessage(GetLastError()));
-  DCB dcb{};
-  dcb.DCBlength = sizeof dcb;
-  if (!GetCommState(port, &dcb)) {
-    const DWORD error = GetLastError();
-    CloseHandle(port);
-    throw EHostLine("serial device " + device + ": " + SystemMessage(error));
-  }
-  dcb.BaudRate = settings.Baud;
-  dcb.ByteSize = settings.DataBits;
-  dcb.fBinary = TRUE;
-  dcb.fParity = settings.Parity != 'N';
-  dcb.Parity = settings.Parity == 'E' ? EVENPARITY : settings.Parity == 'O' ? ODDPARITY : NOPARITY;
-  dcb.StopBits = settings.StopBits == 2 ? TWOSTOPBITS : ONESTOPBIT;
-  dcb.fOutxCtsFlow = dcb.fOutxDsrFlow = FALSE;
-  dcb.fOutX = dcb.fInX = FALSE;
-  dcb.fDtrControl = DTR_CONTROL_ENABLE;
-  dcb.fRtsControl = RTS_CONTROL_ENABLE;
-  if (!SetCommState(port, &dcb)) {
-    const DWORD error = GetLastError();
-    CloseHandle(port);
-    throw EHostLine("serial device " + device + ": " + SystemMessage(error));
-  }
-  return std::make_unique<TSerialLine>(port, device);
+  auto line = std::make_unique<TSerialLine>(port, device, settings.Baud);
+  DCB state{};
+  state.DCBlength = sizeof state;
+  if (!GetCommState(port, &state)) throw EHostLine("serial device " + device + ": " + SystemMessage(GetLastError()));
+  state = SerialPortState(state, settings);
+  if (!SetCommState(port, &state)) throw EHostLine("serial device " + device + ": " + SystemMessage(GetLastError()));
+  // From the start: the first write may come before the first read.
+  line->SetReadTimeout(1);
+  return line;
 }
 
 std::unique_ptr<THostLine> OpenTcpLine(const std::string& host, uint16_t port) {
