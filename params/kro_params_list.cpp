@@ -41,6 +41,8 @@ std::string TextOf(const char* text) { return text ? text : ""; }
 TkroParamsList::TkroParamsList() : FItemClass(StandardItemClass) {}
 
 void TkroParamsList::SetItemClass(TkroParamsListItemClass itemClass) {
+  // Items are kept only while every item the list holds is of the standard class.
+  FKeepsItems = itemClass == StandardItemClass && (FKeepsItems || FCount == 0);
   FItemClass = itemClass;
   FSpares.clear();
 }
@@ -132,7 +134,7 @@ std::unique_ptr<TkroParamsListItem> TkroParamsList::NewItem(std::string_view nam
 }
 
 void TkroParamsList::Retire(TkroParamsListItem* item) noexcept {
-  if (FItemClass == StandardItemClass && FSpares.size() < MaxSpareItems) {
+  if (FKeepsItems && FSpares.size() < MaxSpareItems) {
     try {
       FSpares.emplace_back(item);
       return;

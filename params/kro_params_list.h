@@ -127,6 +127,9 @@ class TkroParamsList {
   // Cleared items of the standard class, kept so that a list filled and cleared again and
   // again (the host's output list, a data source's packet list) makes no item anew.
   std::vector<std::unique_ptr<TkroParamsListItem>> FSpares;
+  // Whether the list keeps cleared items: a flag, not a look at FItemClass, so that it holds
+  // also when another module, whose standard class is its own, clears the list.
+  bool FKeepsItems = true;
 };
 
 // The standard list error of an index outside the list.

@@ -352,6 +352,11 @@ TEST(ParamsList, AListOfAnotherItemClassMakesNoItemOfTheOldClass) {
   EXPECT_NE(dynamic_cast<TTaggedItem*>(list.Add("A", 1)), nullptr);
   list.Clear();
   EXPECT_NE(dynamic_cast<TTaggedItem*>(list.Add("B", 2)), nullptr);
+  // Back to the standard class while an item of the other is held: that item is not made
+  // into a standard one.
+  list.SetItemClass(&CreateParamsListItem<TkroParamsListItem>);
+  list.Clear();
+  EXPECT_EQ(dynamic_cast<TTaggedItem*>(list.Add("C", 3)), nullptr);
 }
 
 TEST(ParamsListItem, StateTellsWhetherAValueWasGivenAtCreation) {
