@@ -76,9 +76,14 @@ run_flavour native-tsan "-L threads" -- -DCJT_SANITIZE=thread
 echo "=== fuzz ==="
 bash scripts/fuzz.sh 20 || failed+=("fuzz")
 
+# The cross trees are built without debug information: they are there to be tested, and
+# without it their builds take a fifth less time and a tenth of the disk.
+no_debug_info=(-DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG")
+
 linux32_emulator=()
 $can_run_32 || linux32_emulator=(-DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v qemu-i386-static)")
-run_flavour linux32 "" -- -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-linux32.cmake "${linux32_emulator[@]}"
+run_flavour linux32 "" -- -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-linux32.cmake "${linux32_emulator[@]}" \
+  "${no_debug_info[@]}"
 
 # The wine tests of the host program talk over TCP to the native meter program built above.
 native_meter="$root/build/native-asan/tools/cjt188-meter/cjt188-meter"
@@ -107,13 +112,13 @@ wine_ctest="--repeat after-timeout:2"
 # win64 calls the 64-bit loader itself (Debian's "wine" starts the 32-bit one first whenever
 # it is installed).
 with_wine "$root/build/wineprefix64" /usr/lib/wine/wine64 run_flavour win64 "$wine_ctest" -- \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-x86_64.cmake -DCJT_NATIVE_METER="$native_meter"
+  -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-x86_64.cmake -DCJT_NATIVE_METER="$native_meter" "${no_debug_info[@]}"
 
 if $can_run_32; then
   with_wine "$root/build/wineprefix" wine run_flavour win32 "$wine_ctest" -- \
-    -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake -DCJT_NATIVE_METER="$native_meter"
+    -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake -DCJT_NATIVE_METER="$native_meter" "${no_debug_info[@]}"
 else
-  run_flavour win32 "-L static" -- -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake
+  run_flavour win32 "-L static" -- -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake "${no_debug_info[@]}"
   echo "!!!!! win32 TESTS SKIPPED: this machine cannot execute 32-bit programs ($why_not_32);" \
        "the 32-bit DLL was built and its exports, imports and record layouts checked, nothing of it was run. !!!!!"
 fi
