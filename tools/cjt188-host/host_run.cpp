@@ -181,7 +181,7 @@ class TRun {
   }
 
   int32_t OnSent(const TSentData& sent) {
-    if (sent.Kind == DataKindListIntf) {
+    if (sent.Kind == CJT_DATA_LIST_INTF) {
       Sent.AddPacket(sent.Values);
       return 0;
     }
@@ -189,7 +189,7 @@ class TRun {
     // until the line is back (PORT-OPEN).
     if (!Line->Write(sent.Bytes)) return PortFailed;
     // Wake-up bytes go out on their own; a request is a frame (0x68 starts it).
-    if (sent.Kind == DataKindSendBytes && sent.Bytes.find('\x68') != std::string::npos) Sent.AddRequest();
+    if (sent.Kind == CJT_DATA_SEND_BYTES && sent.Bytes.find('\x68') != std::string::npos) Sent.AddRequest();
     return static_cast<int32_t>(sent.Bytes.size());
   }
 
