@@ -46,8 +46,13 @@ std::string MeterTypeText(uint8_t code) {
   return unit == units.end() ? hex : std::string(hex) + " (" + std::string(unit->Name) + ")";
 }
 
+// The library beside the program (a build tree, a folder of its own), else where the package
+// installs it, relative to the program.
 std::string DefaultPluginFile() {
-  return (std::filesystem::path(platform::ProgramFileName()).parent_path() / CJT_PLUGIN_FILE_NAME).string();
+  const std::filesystem::path programDir = std::filesystem::path(platform::ProgramFileName()).parent_path();
+  const std::filesystem::path beside = programDir / CJT_PLUGIN_FILE_NAME;
+  if (std::filesystem::exists(beside)) return beside.string();
+  return (programDir / CJT_PLUGIN_DIR_FROM_PROGRAM / CJT_PLUGIN_FILE_NAME).lexically_normal().string();
 }
 
 std::vector<meter::TMeterSetup> ConfiguredMeters(const THostOptions& options) {
