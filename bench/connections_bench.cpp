@@ -15,6 +15,7 @@
 
 #include "platform/process_usage.h"
 #include "platform/thread.h"
+#include "plugin/call_record.h"
 #include "tools/cjt188-host/host_exports.h"
 #include "tools/cjt188-host/host_session.h"
 

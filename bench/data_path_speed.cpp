@@ -21,6 +21,7 @@
 #include "cjt188/frame.h"
 #include "cjt188/value_decoding.h"
 #include "params/kro_params_list.h"
+#include "plugin/call_record.h"
 #include "tools/cjt188-host/host_session.h"
 #include "tools/cjt188-host/plugin_library.h"
 

@@ -12,6 +12,7 @@
 #include "params/kro_params_list.h"
 #include "platform/clock.h"
 #include "platform/timer_service.h"
+#include "plugin/call_record.h"
 #include "plugin/exports.h"
 #include "tools/cjt188-host/host_exports.h"
 

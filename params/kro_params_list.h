@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cjt188/host_abi.h"
 #include "params/kro_params_list_item.h"
 #include "params/variant.h"
 
@@ -23,11 +24,11 @@ namespace cjt {
 class IkroParamsListA;
 class IkroParamsListItemA;
 
-inline constexpr uint32_t ParamsListSignature = 0x0FDE2E4B;
+inline constexpr uint32_t ParamsListSignature = CJT_PARAMS_LIST_SIGNATURE;
 
 // Where a list object keeps its Signature word: after its class reference, item array,
 // Count and capacity. Hosts tell a list object from an interface reference by this word.
-inline constexpr size_t ParamsListSignatureOffset = 2 * sizeof(void*) + 2 * sizeof(int32_t);
+inline constexpr size_t ParamsListSignatureOffset = CJT_PARAMS_LIST_SIGNATURE_OFFSET;
 
 class TkroParamsList {
  public:

@@ -1,13 +1,14 @@
 // The COM-style interfaces through which a parameter list crosses the library boundary to
-// a host built separately. The order of the methods is the order of the slots in each
-// interface's method table and must never change; every method uses the COM calling
-// convention (stdcall on 32-bit x86). Variants are passed by value, out-values by address;
-// booleans are one byte.
+// a host built separately, as C++ classes laid out on the method tables of the public header
+// (CjtParamsListItemVtbl, CjtParamsListAVtbl, CjtParamsListWVtbl): the order of the methods
+// is the order of the slots there and must never change, and each method takes what the slot
+// takes, with the object as the hidden first argument. The tests call these classes through
+// those tables only.
 #pragma once
 
 #include <cstdint>
 
-#include "platform/calling_convention.h"
+#include "cjt188/host_abi.h"
 #include "platform/guid.h"
 #include "platform/ole_variant.h"
 
@@ -25,15 +26,11 @@ class TkroParamsListWrap;
 inline constexpr THResult HrUnexpected = static_cast<THResult>(0x8000FFFF);
 inline constexpr THResult HrNoInterface = static_cast<THResult>(0x80004002);
 
-inline constexpr TGuid IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-inline constexpr TGuid IID_IkroParamsListA = {
-    0x33316D29, 0x0F86, 0x41C4, {0x8D, 0xB4, 0x3F, 0xE9, 0x75, 0x61, 0x58, 0xB1}};
-inline constexpr TGuid IID_IkroParamsListW = {
-    0x33316D29, 0x0F86, 0x41C4, {0x8D, 0xB4, 0x3F, 0xE9, 0x75, 0x61, 0x58, 0xB2}};
-inline constexpr TGuid IID_IkroParamsListItemA = {
-    0x33316D29, 0x0F86, 0x41C4, {0x8D, 0xB4, 0x3F, 0xE9, 0x75, 0x61, 0x58, 0xB4}};
-inline constexpr TGuid IID_IkroParamsListItemW = {
-    0x33316D29, 0x0F86, 0x41C4, {0x8D, 0xB4, 0x3F, 0xE9, 0x75, 0x61, 0x58, 0xB6}};
+inline constexpr TGuid IID_IUnknown = CJT_IID_IUNKNOWN;
+inline constexpr TGuid IID_IkroParamsListA = CJT_IID_PARAMS_LIST_A;
+inline constexpr TGuid IID_IkroParamsListW = CJT_IID_PARAMS_LIST_W;
+inline constexpr TGuid IID_IkroParamsListItemA = CJT_IID_PARAMS_LIST_ITEM_A;
+inline constexpr TGuid IID_IkroParamsListItemW = CJT_IID_PARAMS_LIST_ITEM_W;
 
 // Slots 0-2.
 class IUnknownIntf {

@@ -2,19 +2,16 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
+
+#include "cjt188/host_abi.h"
+
+inline bool operator==(const CjtGuid& a, const CjtGuid& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 namespace cjt::platform {
 
-struct TGuid {
-  uint32_t Data1;
-  uint16_t Data2;
-  uint16_t Data3;
-  uint8_t Data4[8];
-
-  friend bool operator==(const TGuid&, const TGuid&) = default;
-};
-static_assert(sizeof(TGuid) == 16);
+using TGuid = ::CjtGuid;
 
 // A fresh random identifier.
 TGuid NewGuid();

@@ -8,12 +8,12 @@
 #include <functional>
 #include <memory>
 
-#include "platform/calling_convention.h"
+#include "cjt188/host_abi.h"
 
 namespace cjt::platform {
 
-using THostPostMessage = int32_t(CJT_STDCALL*)(uint32_t window, uint32_t message, uintptr_t wparam, intptr_t lparam);
-inline constexpr char HostPostMessageName[] = "Corvane_PostMessage";
+using THostPostMessage = CjtPostMessage*;
+inline constexpr char HostPostMessageName[] = CJT_HOST_POST_MESSAGE;
 
 // Posts the message to the window; when posting fails, sends it and gives up after
 // 1000 ms on a hung window. Without windows it goes to hostPost, when there is one.

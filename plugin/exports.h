@@ -1,10 +1,8 @@
-// The eight functions the library exports to the host, with undecorated names.
+// The eight functions the library exports to the host, with undecorated names; their types
+// are the public header's.
 #pragma once
 
-#include <cstdint>
-
-#include "platform/calling_convention.h"
-#include "plugin/call_record.h"
+#include "cjt188/host_abi.h"
 
 // On Windows the module-definition file names the exports, without decoration.
 #if defined(_WIN32)
@@ -15,12 +13,12 @@
 
 extern "C" {
 
-CJT_PLUGIN_EXPORT int32_t CJT_STDCALL CreatePluginInstance(cjt::TPluginCallRecord* record);
-CJT_PLUGIN_EXPORT int32_t CJT_STDCALL FreePluginInstance(cjt::TPluginCallRecord* record);
-CJT_PLUGIN_EXPORT uint8_t CJT_STDCALL GetModuleInfo(cjt::TPluginCallRecord* record, void* info, uint32_t* neededSize);
-CJT_PLUGIN_EXPORT int32_t CJT_STDCALL GetLogEx(cjt::TPluginCallRecord* record);
-CJT_PLUGIN_EXPORT void CJT_STDCALL GetOptionsDialog(cjt::TPluginCallRecord* record);
-CJT_PLUGIN_EXPORT void CJT_STDCALL ShowOptionsDialog(cjt::TPluginCallRecord* record);
-CJT_PLUGIN_EXPORT int32_t CJT_STDCALL ExecutePluginCommand(cjt::TPluginCallRecord* record);
-CJT_PLUGIN_EXPORT int32_t CJT_STDCALL ProcessData(cjt::TPluginCallRecord* record);
+CJT_PLUGIN_EXPORT CjtRecordFunction CreatePluginInstance;
+CJT_PLUGIN_EXPORT CjtRecordFunction FreePluginInstance;
+CJT_PLUGIN_EXPORT CjtGetModuleInfo GetModuleInfo;
+CJT_PLUGIN_EXPORT CjtRecordFunction GetLogEx;
+CJT_PLUGIN_EXPORT CjtRecordProcedure GetOptionsDialog;
+CJT_PLUGIN_EXPORT CjtRecordProcedure ShowOptionsDialog;
+CJT_PLUGIN_EXPORT CjtRecordFunction ExecutePluginCommand;
+CJT_PLUGIN_EXPORT CjtRecordFunction ProcessData;
 }

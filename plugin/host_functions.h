@@ -6,18 +6,17 @@
 #include <atomic>
 #include <cstdint>
 
-#include "platform/calling_convention.h"
+#include "cjt188/host_abi.h"
 #include "platform/module.h"
 #include "platform/window_message.h"
 
 namespace cjt {
 
 // (module index, data-source id, connection key, 0, data kind, address, byte count)
-using TSendDataEx = int32_t(CJT_STDCALL*)(uint32_t moduleIndex, uint32_t dataSourceId, uint32_t connectionKey,
-                                          uint32_t reserved, uint32_t kind, uintptr_t address, uint32_t count);
+using TSendDataEx = CjtSendDataEx*;
 
 inline constexpr char HostSendNotifyName[] = "Corvane_SendNotify";
-inline constexpr char HostSendDataExName[] = "Corvane_SendDataEx";
+inline constexpr char HostSendDataExName[] = CJT_HOST_SEND_DATA_EX;
 inline constexpr char HostDataSourceDataName[] = "Corvane_DataSourceData";
 inline constexpr char HostDataSourceStateName[] = "Corvane_DataSourceState";
 inline constexpr char HostManageDynFormName[] = "Corvane_ManageDynForm";

@@ -11,10 +11,12 @@ demo_packages=(cmake make g++ libcxxopts-dev nlohmann-json3-dev)
 # tests on kernels that execute no 32-bit programs; socat, jq and python3 (free ports, CSV checks)
 # for the host program's end-to-end tests; clang and its runtime libraries (libclang_rt.fuzzer
 # among them) build the fuzz targets; libmosquitto-dev for the host program's MQTT output, the
-# mosquitto broker and its clients for its end-to-end tests.
+# mosquitto broker and its clients for its end-to-end tests; dpkg-dev (dpkg-shlibdeps: the
+# Debian package's dependencies) and unzip for the packages and their tests.
 packages=("${demo_packages[@]}" clang libclang-rt-14-dev g++-multilib git googletest libbenchmark-dev zlib1g-dev zlib1g-dev:i386
           g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-          libz-mingw-w64-dev wine wine32 wine64 qemu-user-static socat jq python3 libmosquitto-dev mosquitto mosquitto-clients)
+          libz-mingw-w64-dev wine wine32 wine64 qemu-user-static socat jq python3 libmosquitto-dev mosquitto mosquitto-clients
+          dpkg-dev unzip)
 
 demo=false
 [ "${1:-}" = "--demo" ] && demo=true

@@ -8,6 +8,9 @@
 #   win64        all tests of the 64-bit Windows build under wine64
 #   win32        the 32-bit Windows build, the real target: always built and statically
 #                checked; its tests run under wine where the kernel executes 32-bit programs
+#   packages     the Debian package from a Release tree of the packaged programs only, unpacked
+#                and run against simulated meters; the ZIPs of win64 and win32, their contents
+#                checked
 # CJT_NO_32BIT=1 answers "cannot execute 32-bit programs" without asking the kernel, to try
 # that path on any machine.
 # Extra arguments go to every ctest run (for example --repeat until-fail:10).
@@ -36,6 +39,17 @@ run_flavour() {
   else
     tail -n 40 "build/$name.configure.log" "build/$name.build.log"
     failed+=("$name build")
+  fi
+}
+
+# package_zip NAME OBJDUMP: the Windows flavour's ZIP, made from its tree, and its contents.
+package_zip() {
+  echo "=== $1 package ==="
+  if (cd "build/$1" && cpack -G ZIP >"../$1.cpack.log" 2>&1); then
+    bash tests/tools/package_zip_test.sh "build/$1"/packages/cjt188-*-"$1".zip "$2" || failed+=("$1 package")
+  else
+    tail -n 20 "build/$1.cpack.log"
+    failed+=("$1 package")
   fi
 }
 
@@ -71,6 +85,9 @@ fi
 
 run_flavour native-asan "" -- -DCJT_SANITIZE=address,undefined
 run_flavour native-tsan "-L threads" -- -DCJT_SANITIZE=thread
+
+echo "=== Debian package ==="
+bash scripts/package-deb.sh build/package || failed+=("Debian package")
 
 # No fuzz target may rot: each is built and runs its checked-in corpus and 20 s more.
 echo "=== fuzz ==="
@@ -113,6 +130,7 @@ wine_ctest="--repeat after-timeout:2"
 # it is installed).
 with_wine "$root/build/wineprefix64" /usr/lib/wine/wine64 run_flavour win64 "$wine_ctest" -- \
   -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-x86_64.cmake -DCJT_NATIVE_METER="$native_meter" "${no_debug_info[@]}"
+package_zip win64 x86_64-w64-mingw32-objdump
 
 if $can_run_32; then
   with_wine "$root/build/wineprefix" wine run_flavour win32 "$wine_ctest" -- \
@@ -122,6 +140,7 @@ else
   echo "!!!!! win32 TESTS SKIPPED: this machine cannot execute 32-bit programs ($why_not_32);" \
        "the 32-bit DLL was built and its exports, imports and record layouts checked, nothing of it was run. !!!!!"
 fi
+package_zip win32 i686-w64-mingw32-objdump
 
 if [ ${#failed[@]} -gt 0 ]; then
   echo "FAILED: ${failed[*]}"

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "plugin/call_record.h"
 #include "tools/cjt188-host/host_session.h"
 
 namespace cjt::test_support {

@@ -4,11 +4,8 @@
 #include <mutex>
 #include <utility>
 
-#include "params/intf_ref.h"
-#include "params/params_list_intf.h"
 #include "params/variant.h"
 #include "platform/window_message.h"
-#include "plugin/call_record.h"
 
 namespace cjt::host {
 
@@ -49,22 +46,43 @@ std::string ValueText(const TVariant& value) {
   }
 }
 
-// The values of a list that reaches the host through its interface.
-void CopyValues(IkroParamsListA* list, TSentData& sent) {
-  for (int32_t i = 0; list != nullptr && i < list->Count(); ++i) {
-    TIntfRef<IkroParamsListItemW> item;
-    if (list->GetItem(i, item.Receive()) != 0 || !item) continue;
+// Holds the reference to an item that GetItem handed out, and releases it.
+class TItemRef {
+ public:
+  explicit TItemRef(CjtParamsListItem* item) : Item(item) {}
+  ~TItemRef() { Item->lpVtbl->Release(Item); }
+  TItemRef(const TItemRef&) = delete;
+  TItemRef& operator=(const TItemRef&) = delete;
+
+  std::string Name() const {
+    const char* name = Item->lpVtbl->GetName(Item);
+    return name != nullptr ? name : "";
+  }
+  std::string Value() const {
     TVariant value;
-    item->GetValue(value.Receive());
-    sent.Values.emplace_back(item->GetName() ? item->GetName() : "", ValueText(value));
+    Item->lpVtbl->GetValue(Item, value.Receive());
+    return ValueText(value);
+  }
+
+ private:
+  CjtParamsListItem* Item;
+};
+
+// The values of a list that reaches the host through its interface.
+void CopyValues(CjtParamsListA* list, TSentData& sent) {
+  for (int32_t i = 0; list != nullptr && i < list->lpVtbl->Count(list); ++i) {
+    CjtParamsListItem* item = nullptr;
+    if (list->lpVtbl->GetItem(list, i, &item) != 0 || item == nullptr) continue;
+    const TItemRef ref(item);
+    sent.Values.emplace_back(ref.Name(), ref.Value());
   }
 }
 
-void CopyRecord(const TPluginCallRecord& record, TSentData& sent) {
-  if (record.Input.Kind == DataKindTextBuffer && record.Input.Data != 0)
+void CopyRecord(const CjtCallRecord& record, TSentData& sent) {
+  if (record.Input.Kind == CJT_DATA_TEXT_BUFFER && record.Input.Data != 0)
     sent.PacketText.assign(reinterpret_cast<const char*>(record.Input.Data), record.Input.Size);
-  if (record.Output.Kind == DataKindListIntf && record.Output.Data != 0)
-    CopyValues(*reinterpret_cast<IkroParamsListA* const*>(record.Output.Data), sent);
+  if (record.Output.Kind == CJT_DATA_LIST_INTF && record.Output.Data != 0)
+    CopyValues(*reinterpret_cast<CjtParamsListA* const*>(record.Output.Data), sent);
 }
 
 }  // namespace
@@ -88,8 +106,8 @@ int32_t CJT_STDCALL Corvane_SendDataEx(uint32_t moduleIndex, uint32_t dataSource
   if (!handler || address == 0) return -1;
   try {
     host::TSentData sent{moduleIndex, dataSourceId, connectionKey, kind, {}, {}, {}};
-    if (kind == DataKindListIntf)
-      host::CopyRecord(*reinterpret_cast<const TPluginCallRecord*>(address), sent);
+    if (kind == CJT_DATA_LIST_INTF)
+      host::CopyRecord(*reinterpret_cast<const CjtCallRecord*>(address), sent);
     else
       sent.Bytes.assign(reinterpret_cast<const char*>(address), count);
     return handler(sent);

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/calling_convention.h"
+#include "cjt188/host_abi.h"
 
 namespace cjt::host {
 
@@ -35,8 +35,6 @@ void SetSendHandler(TSendHandler handler);
 }  // namespace cjt::host
 
 extern "C" {
-CJT_EXPORT int32_t CJT_STDCALL Corvane_SendDataEx(uint32_t moduleIndex, uint32_t dataSourceId, uint32_t connectionKey,
-                                                  uint32_t reserved, uint32_t kind, uintptr_t address, uint32_t count);
-CJT_EXPORT int32_t CJT_STDCALL Corvane_PostMessage(uint32_t window, uint32_t message, uintptr_t wparam,
-                                                   intptr_t lparam);
+CJT_EXPORT CjtSendDataEx Corvane_SendDataEx;
+CJT_EXPORT CjtPostMessage Corvane_PostMessage;
 }

@@ -46,8 +46,13 @@ std::string MeterTypeText(uint8_t code) {
   return unit == units.end() ? hex : std::string(hex) + " (" + std::string(unit->Name) + ")";
 }
 
+// The library beside the program (a build tree, a folder of its own), else where the package
+// installs it, relative to the program.
 std::string DefaultPluginFile() {
-  return (std::filesystem::path(platform::ProgramFileName()).parent_path() / CJT_PLUGIN_FILE_NAME).string();
+  const std::filesystem::path programDir = std::filesystem::path(platform::ProgramFileName()).parent_path();
+  const std::filesystem::path beside = programDir / CJT_PLUGIN_FILE_NAME;
+  if (std::filesystem::exists(beside)) return beside.string();
+  return (programDir / CJT_PLUGIN_DIR_FROM_PROGRAM / CJT_PLUGIN_FILE_NAME).lexically_normal().string();
 }
 
 std::vector<meter::TMeterSetup> ConfiguredMeters(const THostOptions& options) {
@@ -181,7 +186,7 @@ class TRun {
   }
 
   int32_t OnSent(const TSentData& sent) {
-    if (sent.Kind == DataKindListIntf) {
+    if (sent.Kind == CJT_DATA_LIST_INTF) {
       Sent.AddPacket(sent.Values);
       return 0;
     }
@@ -189,7 +194,7 @@ class TRun {
     // until the line is back (PORT-OPEN).
     if (!Line->Write(sent.Bytes)) return PortFailed;
     // Wake-up bytes go out on their own; a request is a frame (0x68 starts it).
-    if (sent.Kind == DataKindSendBytes && sent.Bytes.find('\x68') != std::string::npos) Sent.AddRequest();
+    if (sent.Kind == CJT_DATA_SEND_BYTES && sent.Bytes.find('\x68') != std::string::npos) Sent.AddRequest();
     return static_cast<int32_t>(sent.Bytes.size());
   }
 

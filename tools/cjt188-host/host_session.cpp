@@ -14,23 +14,23 @@ std::unique_ptr<TkroParamsList> ArgumentList(const TArguments& arguments) {
 
 THostSession::THostSession(TPluginLibrary& library)
     : Library(library), MessageWindow([this](uint32_t message, uintptr_t, intptr_t) {
-        if (message == MessageLogChanged) ++LogNotices;
+        if (message == CJT_MESSAGE_LOG_CHANGED) ++LogNotices;
       }) {}
 
 THostSession::~THostSession() {
   if (FInstance != 0) Free();
 }
 
-TPluginCallRecord THostSession::NewRecord() const {
-  TPluginCallRecord record{};
-  record.Size = CallRecordSize;
+CjtCallRecord THostSession::NewRecord() const {
+  CjtCallRecord record{};
+  record.Size = sizeof(CjtCallRecord);
   record.Instance = FInstance;
   return record;
 }
 
 int32_t THostSession::Create(const TArguments& arguments) {
   std::unique_ptr<TkroParamsList> list = ArgumentList(arguments);
-  TPluginCallRecord record = NewRecord();
+  CjtCallRecord record = NewRecord();
   record.Instance = 0;
   record.Params = reinterpret_cast<uintptr_t>(list.get());
   const int32_t result = Library.CreatePluginInstance(&record);
@@ -42,7 +42,7 @@ TCommandAnswer THostSession::Command(const std::string& command, const TArgument
   std::unique_ptr<TkroParamsList> list = ArgumentList(arguments);
   list->Add("COMMAND", TVariant(command));
   list->Add("RESULT", TVariant());
-  TPluginCallRecord record = NewRecord();
+  CjtCallRecord record = NewRecord();
   record.Mode = mode;
   record.Params = reinterpret_cast<uintptr_t>(list.get());
   TCommandAnswer answer;
@@ -62,7 +62,7 @@ TCommandAnswer THostSession::Load(const TArguments& arguments) {
 std::string THostSession::TakeLog() {
   std::vector<char> buffer(4096);
   for (;;) {
-    TPluginCallRecord record = NewRecord();
+    CjtCallRecord record = NewRecord();
     record.Input.Size = static_cast<uint32_t>(buffer.size());
     record.Input.Data = reinterpret_cast<uintptr_t>(buffer.data());
     const int32_t copied = Library.GetLogEx(&record);
@@ -76,33 +76,33 @@ std::string THostSession::TakeLog() {
 int32_t THostSession::ProcessBytes(uint32_t dataSourceId, uint32_t connectionKey, const std::string& bytes,
                                    uint8_t mode, TkroParamsList* output) {
   TkroParamsList params;
-  TPluginCallRecord record = NewRecord();
+  CjtCallRecord record = NewRecord();
   record.DataSourceId = dataSourceId;
   record.ConnectionKey = connectionKey;
   record.Mode = mode;
   record.Params = reinterpret_cast<uintptr_t>(&params);
-  record.Input.Kind = DataKindSendBytes;
+  record.Input.Kind = CJT_DATA_SEND_BYTES;
   record.Input.Size = static_cast<uint32_t>(bytes.size());
   record.Input.Data = bytes.empty() ? 0 : reinterpret_cast<uintptr_t>(bytes.data());
   if (output != nullptr) {
-    record.Output.Kind = DataKindListObject;
+    record.Output.Kind = CJT_DATA_LIST_OBJECT;
     record.Output.Data = reinterpret_cast<uintptr_t>(output);
   }
   return Library.ProcessData(&record);
 }
 
 int32_t THostSession::Free() {
-  TPluginCallRecord record = NewRecord();
+  CjtCallRecord record = NewRecord();
   const int32_t result = Library.FreePluginInstance(&record);
   FInstance = 0;
   return result;
 }
 
 int32_t THostSession::ReleaseRequest() {
-  TPluginCallRecord record{};
-  record.Size = CallRecordSize;
-  record.Input.Kind = DataKindRelease;
-  record.Input.Data = ReleaseRequestData;
+  CjtCallRecord record{};
+  record.Size = sizeof(CjtCallRecord);
+  record.Input.Kind = CJT_DATA_RELEASE;
+  record.Input.Data = CJT_RELEASE_REQUEST;
   return Library.FreePluginInstance(&record);
 }
 

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "cjt188/host_abi.h"
 #include "params/kro_params_list.h"
 #include "platform/window_message.h"
 #include "tools/cjt188-host/plugin_library.h"
@@ -32,7 +33,7 @@ class THostSession {
   THostSession& operator=(const THostSession&) = delete;
 
   // A call record for the instance, with Size and Instance set.
-  TPluginCallRecord NewRecord() const;
+  CjtCallRecord NewRecord() const;
 
   // CreatePluginInstance with a parameter list of arguments; its result.
   int32_t Create(const TArguments& arguments = {});

@@ -6,9 +6,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/calling_convention.h"
+#include "cjt188/host_abi.h"
 #include "platform/module.h"
-#include "plugin/call_record.h"
 
 namespace cjt::host {
 
@@ -19,9 +18,9 @@ class EPluginLibrary : public std::runtime_error {
 
 class TPluginLibrary {
  public:
-  using TRecordCall = int32_t(CJT_STDCALL*)(TPluginCallRecord* record);
-  using TRecordProc = void(CJT_STDCALL*)(TPluginCallRecord* record);
-  using TModuleInfoCall = uint8_t(CJT_STDCALL*)(TPluginCallRecord* record, void* info, uint32_t* neededSize);
+  using TRecordCall = CjtRecordFunction*;
+  using TRecordProc = CjtRecordProcedure*;
+  using TModuleInfoCall = CjtGetModuleInfo*;
 
   // Raises EPluginLibrary when the library cannot be loaded or lacks an export.
   explicit TPluginLibrary(const std::string& fileName);
