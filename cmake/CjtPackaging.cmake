@@ -1,6 +1,6 @@
 # What a user installs, made by `cmake --build <dir> --target package` (CPack):
 #   Windows: a ZIP with the stripped plug-in library, the reference host, a language-file
-#            template and the install note;
+#            template, the install note and the public header;
 #   Linux:   a Debian package with the plug-in library, the reference host and the meter
 #            simulator, their --help texts, the public header and the systemd unit (installed,
 #            not enabled).
@@ -26,6 +26,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "CJ/T 188 meter reading: parser and query 
 set(CPACK_STRIP_FILES TRUE)
 set(CPACK_OUTPUT_FILE_PREFIX packages)
 
+# Both packages carry the one header a host program needs.
+install(FILES ${CMAKE_SOURCE_DIR}/include/cjt188/host_abi.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/cjt188)
+
 if(WIN32)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(CPACK_SYSTEM_NAME win32)
@@ -40,7 +43,6 @@ if(WIN32)
 else()
   install(TARGETS cjt188 LIBRARY DESTINATION ${CJT_PLUGIN_INSTALL_DIR})
   install(TARGETS cjt188-host cjt188-meter RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-  install(FILES ${CMAKE_SOURCE_DIR}/include/cjt188/host_abi.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/cjt188)
   install(FILES ${CMAKE_SOURCE_DIR}/tools/cjt188-host/deploy/cjt188-host.service DESTINATION lib/systemd/system)
   install(FILES ${CMAKE_SOURCE_DIR}/tools/cjt188-host/deploy/meters.xml
                 ${CMAKE_SOURCE_DIR}/tools/cjt188-host/deploy/cjt188-host.env

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # The Windows ZIP as a user gets it: exactly the plug-in library, the host program, the
-# language-file template and the install note, at the top of the archive; the library
-# stripped and its version resource filled in.
+# language-file template and the install note at the top of the archive and the public header
+# under include/; the library stripped and its version resource filled in.
 # Usage: package_zip_test.sh PACKAGE.zip OBJDUMP (the Windows toolchain's)
 set -uo pipefail
 zip=$1 objdump=$2
 source "$(dirname "$0")/e2e_lib.sh"
 
-listed=$(unzip -Z1 "$zip" | LC_ALL=C sort | tr '\n' ' ')
-[ "$listed" = "INSTALL.txt cjt188-host.exe cjt188.dll cjt188.lng.template " ] ||
+listed=$(unzip -Z1 "$zip" | grep -v '/$' | LC_ALL=C sort | tr '\n' ' ')
+[ "$listed" = "INSTALL.txt cjt188-host.exe cjt188.dll cjt188.lng.template include/cjt188/host_abi.h " ] ||
   fail "$zip holds: $listed"
 
 unzip -q "$zip" -d "$dir/unpacked"
