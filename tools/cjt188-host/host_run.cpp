@@ -51,7 +51,8 @@ std::string MeterTypeText(uint8_t code) {
 std::string DefaultPluginFile() {
   const std::filesystem::path programDir = std::filesystem::path(platform::ProgramFileName()).parent_path();
   const std::filesystem::path beside = programDir / CJT_PLUGIN_FILE_NAME;
-  if (std::filesystem::exists(beside)) return beside.string();
+  std::error_code unreadable;
+  if (std::filesystem::exists(beside, unreadable)) return beside.string();
   return (programDir / CJT_PLUGIN_DIR_FROM_PROGRAM / CJT_PLUGIN_FILE_NAME).lexically_normal().string();
 }
 
