@@ -45,11 +45,11 @@ int32_t TCjt188ParserClient::ParseFrame(TParsedDataList& list) {
   // The group is flushed also when decoding raised; the error then goes on to the data path.
   auto flush = [&] {
     if (into.Count() == 0 || !last) return;
+    result = into.Count();
     if (!alone) {
       list.AppendPacketText(Results.PacketText());
       list.TakeItems(Results);
     }
-    result = into.Count();
     list.AddNewRow();
     ClearHeld();
   };
