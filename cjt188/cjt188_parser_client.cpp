@@ -11,6 +11,8 @@ namespace cjt {
 
 TCjt188ParserClient::TCjt188ParserClient(TSerialPortDM& dataSource, const TPluginCallRecord& record)
     : TCustomParserScheduledClient(dataSource, record), Port(dataSource) {
+  // A connection holds no storage for values between its packets.
+  Results.SetKeepsClearedItems(false);
   Queue->OnSendRequest = [this](TQueueController&, TBasicRequestItem& item, int32_t& timeout, int32_t& requestId) {
     return HandleSendRequest(&item, timeout, requestId);
   };

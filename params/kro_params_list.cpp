@@ -41,10 +41,14 @@ std::string TextOf(const char* text) { return text ? text : ""; }
 TkroParamsList::TkroParamsList() : FItemClass(StandardItemClass) {}
 
 void TkroParamsList::SetItemClass(TkroParamsListItemClass itemClass) {
-  // Items are kept only while every item the list holds is of the standard class.
-  FKeepsItems = itemClass == StandardItemClass && (FKeepsItems || FCount == 0);
+  FStandardItems = itemClass == StandardItemClass && (FStandardItems || FCount == 0);
   FItemClass = itemClass;
   FSpares.clear();
+}
+
+void TkroParamsList::SetKeepsClearedItems(bool keep) {
+  FKeepsItems = keep;
+  if (!keep) FSpares.clear();
 }
 
 const std::string& TkroParamsList::ID() const {
@@ -134,7 +138,8 @@ std::unique_ptr<TkroParamsListItem> TkroParamsList::NewItem(std::string_view nam
 }
 
 void TkroParamsList::Retire(TkroParamsListItem* item) noexcept {
-  if (FKeepsItems && FSpares.size() < MaxSpareItems) {
+  // Only items of the standard class: the spares are renewed as such.
+  if (FKeepsItems && FStandardItems && FSpares.size() < MaxSpareItems) {
     try {
       FSpares.emplace_back(item);
       return;

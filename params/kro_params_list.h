@@ -96,6 +96,10 @@ class TkroParamsList {
   void SetTag(int32_t tag) { FTag = tag; }
   TkroParamsListItemClass ItemClass() const { return FItemClass; }
   void SetItemClass(TkroParamsListItemClass itemClass);
+  // Whether Clear keeps the items for the next ones added (it does unless told otherwise), for
+  // a list filled and cleared again and again; a list that is long idle between uses gives
+  // them back instead.
+  void SetKeepsClearedItems(bool keep);
 
  protected:
   TkroParamsListItem* InsertItem(int32_t index, std::unique_ptr<TkroParamsListItem> item);
@@ -128,9 +132,11 @@ class TkroParamsList {
   // Cleared items of the standard class, kept so that a list filled and cleared again and
   // again (the host's output list, a data source's packet list) makes no item anew.
   std::vector<std::unique_ptr<TkroParamsListItem>> FSpares;
-  // Whether the list keeps cleared items: a flag, not a look at FItemClass, so that it holds
-  // also when another module, whose standard class is its own, clears the list.
   bool FKeepsItems = true;
+  // Whether every item the list holds is of the standard class: a flag, not a look at
+  // FItemClass, so that it holds also when another module, whose standard class is its own,
+  // clears the list.
+  bool FStandardItems = true;
 };
 
 // The standard list error of an index outside the list.

@@ -359,6 +359,20 @@ TEST(ParamsList, AListOfAnotherItemClassMakesNoItemOfTheOldClass) {
   EXPECT_EQ(dynamic_cast<TTaggedItem*>(list.Add("C", 3)), nullptr);
 }
 
+TEST(ParamsList, AListToldSoKeepsNoClearedItem) {
+  TkroParamsList list;
+  const TkroParamsListItem* first = list.Add("A", 1);
+  list.Clear();
+  EXPECT_EQ(list.Add("B", 2), first);  // kept and made new
+  list.SetKeepsClearedItems(false);
+  list.Clear();
+  const TkroParamsListItem* other = list.Add("C", 3);
+  EXPECT_EQ(other->Key, "c");
+  list.SetKeepsClearedItems(true);
+  list.Clear();
+  EXPECT_EQ(list.Add("D", 4), other);
+}
+
 TEST(ParamsListItem, StateTellsWhetherAValueWasGivenAtCreation) {
   EXPECT_EQ(TkroParamsListItem("A", TVariant()).State, 0);
   EXPECT_EQ(TkroParamsListItem("A", TVariant::Null()).State, 0);
