@@ -102,7 +102,7 @@ int32_t TCjt188ParserClient::FindFrame(bool& more) {
       const TFrameUse use = UseFrame(frame, more);
       if (use == TFrameUse::Matched) {
         FrameCopy.assign(frame.begin(), frame.end());
-        Buffer->Remove(pos);
+        if (pos > 0) Buffer->Remove(pos);
         drop = 0;
         result = length;
         break;

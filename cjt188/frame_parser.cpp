@@ -1,6 +1,7 @@
 // The receive side's second half: decoding the values of a matched answer into the group's
 // results, and handing the group to the host once its last request is answered.
 #include <algorithm>
+#include <array>
 #include <span>
 #include <type_traits>
 #include <variant>
@@ -25,6 +26,19 @@ TVariant ValueVariant(const TValue& value) {
           return TVariant(decoded);
       },
       value);
+}
+
+// The unit byte's text as the value of a unit item, made once for every byte: an item
+// refilled with the same unit takes its text in place. Empty for a byte that names no unit.
+const TVariant& UnitValue(uint8_t unit) {
+  static const std::array<TVariant, 256> values = [] {
+    std::array<TVariant, 256> made;
+    for (size_t code = 0; code < made.size(); ++code)
+      if (const std::string_view text = UnitText(static_cast<uint32_t>(code)); !text.empty())
+        made[code] = TVariant(text);
+    return made;
+  }();
+  return values[unit];
 }
 
 }  // namespace
@@ -117,8 +131,8 @@ void TCjt188ParserClient::AddValue(const TRequestFuncType& row, size_t& offset, 
 }
 
 void TCjt188ParserClient::AddUnit(const TRequestFuncType& row, uint8_t unit, TParsedDataList& into) {
-  const std::string_view unitText = UnitText(unit);
-  if (!unitText.empty()) into.Add(UnitItemName(row), TVariant(unitText));
+  const TVariant& value = UnitValue(unit);
+  if (!value.IsEmpty()) into.Add(UnitItemName(row), value);
 }
 
 }  // namespace cjt

@@ -36,6 +36,12 @@ TVariant ValueOf(IkroParamsListItemA* item) {
 
 std::string TextOf(const char* text) { return text ? text : ""; }
 
+[[noreturn, gnu::noinline, gnu::cold]] void ThrowIndexError(int32_t index) {
+  char text[64];
+  std::snprintf(text, sizeof text, "List index out of bounds (%d)", index);
+  throw EListError(text);
+}
+
 }  // namespace
 
 TkroParamsList::TkroParamsList() : FItemClass(StandardItemClass) {}
@@ -116,13 +122,9 @@ void TkroParamsList::GrowFor(int32_t count) {
 }
 
 TkroParamsListItem* TkroParamsList::InsertItem(int32_t index, std::unique_ptr<TkroParamsListItem> item) {
-  if (index < 0 || index > FCount) {
-    char text[64];
-    std::snprintf(text, sizeof text, "List index out of bounds (%d)", index);
-    throw EListError(text);
-  }
+  if (index < 0 || index > FCount) ThrowIndexError(index);
   if (FCount == FCapacity) Grow();
-  std::copy_backward(FItems.get() + index, FItems.get() + FCount, FItems.get() + FCount + 1);
+  if (index < FCount) std::copy_backward(FItems.get() + index, FItems.get() + FCount, FItems.get() + FCount + 1);
   FItems[index] = item.release();
   ++FCount;
   return FItems[index];

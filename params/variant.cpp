@@ -88,6 +88,11 @@ TVariant::TVariant(TVariant&& other) noexcept : Value(other.Value) { VariantInit
 
 TVariant& TVariant::operator=(const TVariant& other) {
   if (this == &other) return *this;
+  // A plain value over a plain value: nothing to free, nothing to allocate.
+  if (IsPlainValue(Value.Vt) && IsPlainValue(other.Value.Vt)) {
+    Value = other.Value;
+    return *this;
+  }
   // Text of the length this variant's own text has goes into its string in place.
   if (Value.Vt == VtBStr && other.Value.Vt == VtBStr && Value.BStrVal != nullptr && other.Value.BStrVal != nullptr) {
     const uint32_t length = SysStringLen(other.Value.BStrVal);
@@ -102,7 +107,7 @@ TVariant& TVariant::operator=(const TVariant& other) {
 
 TVariant& TVariant::operator=(TVariant&& other) noexcept {
   if (this != &other) {
-    VariantClear(&Value);
+    if (!IsPlainValue(Value.Vt)) VariantClear(&Value);
     Value = other.Value;
     VariantInit(&other.Value);
   }

@@ -39,6 +39,31 @@ enum TVarType : uint16_t {
   VtUString = CJT_VT_USTRING,
 };
 
+// Whether a variant of this type holds its whole value in itself: copying it copies its bytes,
+// and clearing it frees nothing.
+constexpr bool IsPlainValue(uint16_t vt) {
+  switch (vt) {
+    case VtEmpty:
+    case VtNull:
+    case VtSmallint:
+    case VtInteger:
+    case VtSingle:
+    case VtDouble:
+    case VtCurrency:
+    case VtDate:
+    case VtError:
+    case VtBoolean:
+    case VtShortInt:
+    case VtByte:
+    case VtWord:
+    case VtLongWord:
+    case VtInt64:
+      return true;
+    default:
+      return false;
+  }
+}
+
 constexpr int16_t VariantTrue = -1;
 constexpr int16_t VariantFalse = 0;
 

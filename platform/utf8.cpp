@@ -20,16 +20,22 @@ uint64_t AsciiLowerWord(uint64_t word) {
   return word | upper >> 2;
 }
 
-// A-Z lowered in count bytes from in to out (which may be the same), eight at a time.
+void AsciiLowerEight(const char* in, char* out) {
+  uint64_t word;
+  std::memcpy(&word, in, 8);
+  word = AsciiLowerWord(word);
+  std::memcpy(out, &word, 8);
+}
+
+// A-Z lowered in count bytes from in to out (which may be the same), eight at a time. Text of
+// eight bytes or more ends with the word of its last eight: lowering a byte twice keeps it.
 void AsciiLowerBytes(const char* in, char* out, size_t count) {
-  size_t i = 0;
-  for (; i + 8 <= count; i += 8) {
-    uint64_t word;
-    std::memcpy(&word, in + i, 8);
-    word = AsciiLowerWord(word);
-    std::memcpy(out + i, &word, 8);
+  if (count < 8) {
+    for (size_t i = 0; i < count; ++i) out[i] = AsciiLower(in[i]);
+    return;
   }
-  for (; i < count; ++i) out[i] = AsciiLower(in[i]);
+  for (size_t i = 0; i + 8 < count; i += 8) AsciiLowerEight(in + i, out + i);
+  AsciiLowerEight(in + count - 8, out + count - 8);
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -110,7 +116,7 @@ std::string AsciiLowerCase(std::string_view text) {
 }
 
 void AsciiLowerCaseInto(std::string& out, std::string_view text) {
-  out.resize(text.size());
+  if (out.size() != text.size()) out.resize(text.size());
   AsciiLowerBytes(text.data(), out.data(), text.size());
 }
 

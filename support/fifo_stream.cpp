@@ -80,7 +80,7 @@ void TFIFOStream::Write(const void* data, int32_t count) {
       ReadPosition = WritePosition = Size = 0;
     }
     while (count > 0) {
-      const int32_t free = FreeSpace();
+      const int32_t free = StorageCapacity - Size;
       if (count > free) {
         if (!IsCompacting) throw EFIFOStream("Buffer over-run.");
         Remove(std::max(count - free, Step));

@@ -1,70 +1,138 @@
 #include "support/rw_lock.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace cjt {
 
-TReentrantRWLock::THold* TReentrantRWLock::HoldOf(std::thread::id thread) {
+namespace {
+
+constexpr uint64_t OneReader = 1;
+constexpr uint64_t ReaderMask = 0xFFFFFFFFULL;
+constexpr uint64_t OneWaitingWriter = uint64_t{1} << 32;
+constexpr uint64_t WaitingMask = 0x7FFFFFFFULL << 32;
+constexpr uint64_t WriterBit = uint64_t{1} << 63;
+
+// The shared holds of this thread, by lock: a lock's shared hold is taken from the state word
+// once per thread, its nested holds only counted here.
+struct THold {
+  const TReentrantRWLock* Lock;
+  int Count;
+};
+thread_local std::vector<THold> ThreadHolds;
+
+THold* HoldOf(const TReentrantRWLock* lock) {
   const auto found =
-      std::find_if(Readers.begin(), Readers.end(), [&](const THold& hold) { return hold.Thread == thread; });
-  return found == Readers.end() ? nullptr : &*found;
+      std::find_if(ThreadHolds.begin(), ThreadHolds.end(), [&](const THold& hold) { return hold.Lock == lock; });
+  return found == ThreadHolds.end() ? nullptr : &*found;
 }
 
 // The last hold takes the dropped one's place.
-void TReentrantRWLock::Drop(THold* hold) {
-  *hold = Readers.back();
-  Readers.pop_back();
+void Drop(THold* hold) {
+  *hold = ThreadHolds.back();
+  ThreadHolds.pop_back();
+}
+
+}  // namespace
+
+void TReentrantRWLock::WakeWaiters() {
+  // A waiter counts itself under the mutex before it looks at the state: one that did not see
+  // this change yet is counted here, and is either still before its wait (the mutex holds
+  // this thread back until it waits) or waiting.
+  if (Waiters.load() == 0) return;
+  std::lock_guard<std::mutex> guard(Mutex);
+  Changed.notify_all();
+}
+
+void TReentrantRWLock::DropReader() {
+  if (((State.fetch_sub(OneReader) - OneReader) & ReaderMask) == 0) WakeWaiters();
+}
+
+void TReentrantRWLock::WaitToRead() {
+  const auto tryRead = [this] {
+    uint64_t state = State.load();
+    while ((state & (WriterBit | WaitingMask)) == 0)
+      if (State.compare_exchange_weak(state, state + OneReader)) return true;
+    return false;
+  };
+  if (tryRead()) return;
+  std::unique_lock<std::mutex> lock(Mutex);
+  ++Waiters;
+  Changed.wait(lock, tryRead);
+  --Waiters;
+}
+
+void TReentrantRWLock::WaitToWrite() {
+  uint64_t idle = 0;
+  if (State.compare_exchange_strong(idle, WriterBit)) return;
+  std::unique_lock<std::mutex> lock(Mutex);
+  ++Waiters;
+  State += OneWaitingWriter;
+  Changed.wait(lock, [this] {
+    uint64_t state = State.load();
+    while ((state & (WriterBit | ReaderMask)) == 0)
+      if (State.compare_exchange_weak(state, (state - OneWaitingWriter) | WriterBit)) return true;
+    return false;
+  });
+  --Waiters;
 }
 
 void TReentrantRWLock::LockRead() {
-  std::unique_lock<std::mutex> lock(Mutex);
-  const auto self = std::this_thread::get_id();
-  if (THold* own = HoldOf(self)) {
+  if (THold* own = HoldOf(this)) {
     ++own->Count;
     return;
   }
-  if (!IsWriter()) Changed.wait(lock, [&] { return WriteDepth == 0 && WaitingWriters == 0; });
-  Readers.push_back({self, 1});
-}
-
-void TReentrantRWLock::UnlockRead() {
-  std::lock_guard<std::mutex> guard(Mutex);
-  THold* own = HoldOf(std::this_thread::get_id());
-  if (own == nullptr) return;
-  if (--own->Count == 0) {
-    Drop(own);
-    Changed.notify_all();
+  // The hold is noted first: noting it can fail, taking the lock cannot be undone.
+  ThreadHolds.push_back({this, 1});
+  uint64_t state = State.load();
+  if ((state & (WriterBit | WaitingMask)) == 0 && State.compare_exchange_strong(state, state + OneReader)) return;
+  if (IsWriter()) {
+    State += OneReader;
+    return;
+  }
+  try {
+    WaitToRead();
+  } catch (...) {
+    ThreadHolds.pop_back();
+    throw;
   }
 }
 
+void TReentrantRWLock::UnlockRead() {
+  THold* own = HoldOf(this);
+  if (own == nullptr) return;
+  if (--own->Count > 0) return;
+  Drop(own);
+  DropReader();
+}
+
 void TReentrantRWLock::LockWrite() {
-  std::unique_lock<std::mutex> lock(Mutex);
   if (IsWriter()) {
     ++WriteDepth;
     return;
   }
-  const auto self = std::this_thread::get_id();
   int ownReads = 0;
-  if (THold* own = HoldOf(self)) {
+  if (THold* own = HoldOf(this)) {
     ownReads = own->Count;
     Drop(own);
-    Changed.notify_all();
+    DropReader();
   }
-  ++WaitingWriters;
-  Changed.wait(lock, [&] { return WriteDepth == 0 && Readers.empty(); });
-  --WaitingWriters;
-  Writer = self;
+  WaitToWrite();
+  Writer.store(std::this_thread::get_id());
   WriteDepth = 1;
-  if (ownReads > 0) Readers.push_back({self, ownReads});
+  if (ownReads > 0) {
+    // Fits without growing: the dropped hold left its room.
+    ThreadHolds.push_back({this, ownReads});
+    State += OneReader;
+  }
 }
 
 void TReentrantRWLock::UnlockWrite() {
-  std::lock_guard<std::mutex> guard(Mutex);
   if (!IsWriter()) return;
-  if (--WriteDepth == 0) {
-    Writer = std::thread::id();
-    Changed.notify_all();
-  }
+  if (--WriteDepth > 0) return;
+  Writer.store(std::thread::id());
+  State &= ~WriterBit;
+  WakeWaiters();
 }
 
 }  // namespace cjt

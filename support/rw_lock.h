@@ -10,12 +10,17 @@
 //   a thread that already reads is never made to wait for a shared hold.
 //
 // Every release must match one acquisition of the same kind on the same thread.
+//
+// A lock that nobody waits for is taken and released with one atomic operation on its state
+// word; the mutex and condition are only for threads that must wait. Each thread counts its
+// own shared holds, so a nested hold touches nothing shared at all.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <thread>
-#include <vector>
 
 namespace cjt {
 
@@ -27,25 +32,25 @@ class TReentrantRWLock {
   void UnlockWrite();
 
  private:
-  bool IsWriter() const { return WriteDepth > 0 && Writer == std::this_thread::get_id(); }
+  bool IsWriter() const { return Writer.load(std::memory_order_relaxed) == std::this_thread::get_id(); }
+  // A reading thread more, once no writer holds or waits for the lock.
+  void WaitToRead();
+  // The writer's bit, once no other thread holds the lock.
+  void WaitToWrite();
+  // A reading thread less: whoever waits for the last reader is woken.
+  void DropReader();
+  void WakeWaiters();
 
-  struct THold {
-    std::thread::id Thread;
-    int Count;
-  };
-  // The thread's shared holds, or null when it has none.
-  THold* HoldOf(std::thread::id thread);
-  void Drop(THold* hold);
-
+  // Reading threads (the writer's own shared holds included) in the low 32 bits, waiting
+  // writers in the next 31, the writer's bit on top.
+  std::atomic<uint64_t> State{0};
+  // The writer's thread, set while it holds the exclusive lock; WriteDepth is only touched by
+  // that thread.
+  std::atomic<std::thread::id> Writer{};
+  int WriteDepth = 0;
   std::mutex Mutex;
   std::condition_variable Changed;
-  std::thread::id Writer;
-  int WriteDepth = 0;
-  int WaitingWriters = 0;
-  // Shared holds per thread; the writer's own shared holds are counted here too. The vector
-  // keeps its room, so that taking and releasing shared holds allocates nothing once it has
-  // served as many readers at a time.
-  std::vector<THold> Readers;
+  std::atomic<int> Waiters{0};
 };
 
 }  // namespace cjt

@@ -12,29 +12,6 @@ namespace {
 
 constexpr size_t PrefixSize = sizeof(uint32_t);
 
-bool IsPlainValue(uint16_t vt) {
-  switch (vt) {
-    case VtEmpty:
-    case VtNull:
-    case VtSmallint:
-    case VtInteger:
-    case VtSingle:
-    case VtDouble:
-    case VtCurrency:
-    case VtDate:
-    case VtError:
-    case VtBoolean:
-    case VtShortInt:
-    case VtByte:
-    case VtWord:
-    case VtLongWord:
-    case VtInt64:
-      return true;
-    default:
-      return false;
-  }
-}
-
 }  // namespace
 
 TBStr SysAllocStringLen(const TOleChar* text, uint32_t length) {

@@ -12,16 +12,18 @@
 namespace cjt::test_support {
 namespace {
 
-std::string HeatAnswer901F(uint8_t type) {
+// The units may be given: by default kWh, MWh and kW.
+std::string HeatAnswer901F(uint8_t type, uint8_t dayEnergyUnit = 0x05, uint8_t energyUnit = 0x08,
+                           uint8_t powerUnit = 0x17) {
   return Frame(type, {
                          0x67, 0x45, 0x23, 0x01, 0x00, 0x00, 0x00,  // address 00000001234567, lowest digits first
                          0x81,                                      // C: answer to a read
                          0x2E,                                      // L = 46
                          0x90, 0x1F,                                // DI
                          0x01,                                      // SER
-                         0x78, 0x56, 0x34, 0x12, 0x05,              // settlement day energy 123456.78, kWh
-                         0x89, 0x67, 0x45, 0x23, 0x08,              // current energy 234567.89, MWh
-                         0x21, 0x43, 0x65, 0x00, 0x17,              // power 6543.21, kW
+                         0x78, 0x56, 0x34, 0x12, dayEnergyUnit,     // settlement day energy 123456.78
+                         0x89, 0x67, 0x45, 0x23, energyUnit,        // current energy 234567.89
+                         0x21, 0x43, 0x65, 0x00, powerUnit,         // power 6543.21
                          0x32, 0x54, 0x76, 0x09, 0x35,              // flow 976.5432, m3/h
                          0x43, 0x65, 0x87, 0x19, 0x2C,              // cumulative flow 198765.43, m3
                          0x67, 0x45, 0x00,                          // supply temperature 45.67
@@ -123,6 +125,24 @@ TEST_F(AnswerLayouts, HeatMeter901FOfEveryHeatTypeAndNoneBeyond) {
     SCOPED_TRACE(testing::Message() << "meter type 0x" << std::hex << int{type});
     EXPECT_TRUE(Decode(HeatAnswer901F(type)).empty());
   }
+}
+
+// Each packet's items are refilled from the one before: a unit text of the same length as the
+// one before it must still be the new answer's.
+TEST_F(AnswerLayouts, EveryAnswerCarriesItsOwnUnitsAfterOthers) {
+  Listen("1234567", "901F");
+  const auto units = [](const TRows& rows) {
+    std::string found;
+    for (const auto& [name, value] : rows)
+      if (name.ends_with("_UNIT")) found += value.AsString() + " ";
+    return found;
+  };
+  EXPECT_EQ(units(Decode(HeatAnswer901F(0x20))), "kWh MWh kW m3/h m3 ");
+  EXPECT_EQ(units(Decode(HeatAnswer901F(0x20, 0x08, 0x05, 0x1A))), "MWh kWh MW m3/h m3 ");
+  EXPECT_EQ(units(Decode(HeatAnswer901F(0x20, 0x0E, 0x11, 0x14))), "MJ GJ W m3/h m3 ");
+  // A byte that names no unit leaves its unit item out.
+  EXPECT_EQ(units(Decode(HeatAnswer901F(0x20, 0x00, 0x1D, 0xFF))), "m3/h m3 ");
+  EXPECT_EQ(units(Decode(HeatAnswer901F(0x20))), "kWh MWh kW m3/h m3 ");
 }
 
 TEST_F(AnswerLayouts, HeatMeter911F) {

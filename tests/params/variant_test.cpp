@@ -78,6 +78,31 @@ TEST(Variant, CopiesOverAValueTakeTheSourcesTextAndType) {
   EXPECT_EQ(target.Type(), VtInteger);
 }
 
+// Copies and moves between plain values and text, both ways: the target holds only the new
+// value (the sanitizers see a string kept or freed twice), a moved-from source is empty.
+TEST(Variant, AssignmentsBetweenNumbersAndTextKeepNothingOfTheOldValue) {
+  const TVariant number(int64_t{1} << 40);
+  const TVariant text("m3/h");
+  TVariant target(2.5);
+  target = number;
+  EXPECT_EQ(target.Type(), VtInt64);
+  EXPECT_EQ(target.AsInt64(), int64_t{1} << 40);
+  target = text;
+  EXPECT_EQ(TextOf(target), "m3/h");
+  target = number;
+  EXPECT_EQ(target.AsInt64(), int64_t{1} << 40);
+  TVariant source("kWh");
+  target = std::move(source);
+  EXPECT_EQ(TextOf(target), "kWh");
+  EXPECT_TRUE(source.IsEmpty());
+  source = TVariant(uint16_t{7});
+  target = std::move(source);
+  EXPECT_EQ(target.Type(), VtWord);
+  EXPECT_TRUE(source.IsEmpty());
+  target = TVariant::Null();
+  EXPECT_TRUE(target.IsNull());
+}
+
 TEST(Variant, TextIsAlwaysAnOleWideString) {
   const std::string unit = WideToAnsi(u"m\u00B3/h");  // 8-bit text of the system
   const TVariant text(unit);

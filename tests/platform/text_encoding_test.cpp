@@ -32,11 +32,12 @@ TEST(TextEncoding, SystemTextKeepsAsciiAndLowersAsciiLetters) {
   EXPECT_EQ(AnsiLowerCase("Heat-METER_1"), "heat-meter_1");
 }
 
-// The lowering works on eight bytes at a time: every byte value at every place of texts
-// shorter and longer than a word, against lowering byte by byte.
+// The lowering works on eight bytes at a time, the last word overlapping the one before: every
+// byte value at every place of texts shorter than a word and up to three words and more,
+// against lowering byte by byte.
 TEST(TextEncoding, AsciiLoweringTouchesOnlyAToZAtEveryPlace) {
   std::string into = "left over from before, longer than any text below";
-  for (size_t length = 1; length <= 17; ++length) {
+  for (size_t length = 1; length <= 25; ++length) {
     for (size_t place = 0; place < length; ++place) {
       for (int byte = 0; byte < 256; ++byte) {
         std::string text(length, 'Q');

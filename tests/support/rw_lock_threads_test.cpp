@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <future>
 #include <mutex>
+#include <random>
 #include <thread>
 #include <vector>
 
@@ -129,6 +130,61 @@ TEST(ReentrantRWLock, TheWriterWaitsForEveryHoldOfEveryReader) {
   }
   ASSERT_EQ(writer.wait_for(DeadlockBound), std::future_status::ready);
   EXPECT_TRUE(written);
+}
+
+// Threads take the lock in every way it can be taken (nested shared holds, nested exclusive
+// holds with shared holds inside, shared holds upgraded) in a seeded random order: no reader
+// may ever see a writer inside, no writer anyone else inside, and nobody may hang.
+TEST(ReentrantRWLock, RandomNestingsKeepReadersAndWritersApart) {
+  TReentrantRWLock lock;
+  std::atomic<int> readers{0}, writers{0}, violations{0};
+  const auto write = [&] {
+    if (++writers != 1 || readers.load() != 0) ++violations;
+    std::this_thread::yield();
+    --writers;
+  };
+  const auto read = [&] {
+    if (writers.load() != 0) ++violations;
+  };
+  const auto run = [&](unsigned seed) {
+    std::mt19937 random(seed);
+    for (int i = 0; i < 3000; ++i) {
+      const int depth = 1 + static_cast<int>(random() % 3);
+      switch (random() % 3) {
+        case 0:  // nested shared holds
+          for (int d = 0; d < depth; ++d) lock.LockRead();
+          ++readers;
+          read();
+          --readers;
+          for (int d = 0; d < depth; ++d) lock.UnlockRead();
+          break;
+        case 1:  // nested exclusive holds, a shared hold inside
+          for (int d = 0; d < depth; ++d) lock.LockWrite();
+          lock.LockRead();
+          write();
+          lock.UnlockRead();
+          for (int d = 0; d < depth; ++d) lock.UnlockWrite();
+          break;
+        default:  // shared holds upgraded, kept past the exclusive hold
+          for (int d = 0; d < depth; ++d) lock.LockRead();
+          ++readers;
+          read();
+          --readers;
+          lock.LockWrite();
+          write();
+          lock.UnlockWrite();
+          ++readers;
+          read();
+          --readers;
+          for (int d = 0; d < depth; ++d) lock.UnlockRead();
+          break;
+      }
+    }
+  };
+  std::vector<std::future<void>> threads;
+  for (unsigned t = 0; t < 4; ++t) threads.push_back(std::async(std::launch::async, run, 1000 + t));
+  for (auto& thread : threads) ASSERT_EQ(thread.wait_for(DeadlockBound), std::future_status::ready);
+  EXPECT_EQ(violations.load(), 0);
 }
 
 TEST(ThreadObject, ThreadsRacingToTheFirstLockShareOneLock) {
