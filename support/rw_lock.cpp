@@ -21,16 +21,15 @@ struct THold {
 };
 thread_local std::vector<THold> ThreadHolds;
 
-THold* HoldOf(const TReentrantRWLock* lock) {
-  const auto found =
-      std::find_if(ThreadHolds.begin(), ThreadHolds.end(), [&](const THold& hold) { return hold.Lock == lock; });
-  return found == ThreadHolds.end() ? nullptr : &*found;
+THold* HoldOf(std::vector<THold>& holds, const TReentrantRWLock* lock) {
+  const auto found = std::find_if(holds.begin(), holds.end(), [&](const THold& hold) { return hold.Lock == lock; });
+  return found == holds.end() ? nullptr : &*found;
 }
 
 // The last hold takes the dropped one's place.
-void Drop(THold* hold) {
-  *hold = ThreadHolds.back();
-  ThreadHolds.pop_back();
+void Drop(std::vector<THold>& holds, THold* hold) {
+  *hold = holds.back();
+  holds.pop_back();
 }
 
 }  // namespace
@@ -78,12 +77,13 @@ void TReentrantRWLock::WaitToWrite() {
 }
 
 void TReentrantRWLock::LockRead() {
-  if (THold* own = HoldOf(this)) {
+  std::vector<THold>& holds = ThreadHolds;
+  if (THold* own = HoldOf(holds, this)) {
     ++own->Count;
     return;
   }
   // The hold is noted first: noting it can fail, taking the lock cannot be undone.
-  ThreadHolds.push_back({this, 1});
+  holds.push_back({this, 1});
   uint64_t state = State.load();
   if ((state & (WriterBit | WaitingMask)) == 0 && State.compare_exchange_strong(state, state + OneReader)) return;
   if (IsWriter()) {
@@ -93,16 +93,17 @@ void TReentrantRWLock::LockRead() {
   try {
     WaitToRead();
   } catch (...) {
-    ThreadHolds.pop_back();
+    holds.pop_back();
     throw;
   }
 }
 
 void TReentrantRWLock::UnlockRead() {
-  THold* own = HoldOf(this);
+  std::vector<THold>& holds = ThreadHolds;
+  THold* own = HoldOf(holds, this);
   if (own == nullptr) return;
   if (--own->Count > 0) return;
-  Drop(own);
+  Drop(holds, own);
   DropReader();
 }
 
@@ -111,10 +112,11 @@ void TReentrantRWLock::LockWrite() {
     ++WriteDepth;
     return;
   }
+  std::vector<THold>& holds = ThreadHolds;
   int ownReads = 0;
-  if (THold* own = HoldOf(this)) {
+  if (THold* own = HoldOf(holds, this)) {
     ownReads = own->Count;
-    Drop(own);
+    Drop(holds, own);
     DropReader();
   }
   WaitToWrite();
@@ -122,7 +124,7 @@ void TReentrantRWLock::LockWrite() {
   WriteDepth = 1;
   if (ownReads > 0) {
     // Fits without growing: the dropped hold left its room.
-    ThreadHolds.push_back({this, ownReads});
+    holds.push_back({this, ownReads});
     State += OneReader;
   }
 }
