@@ -124,7 +124,7 @@ void TkroParamsList::GrowFor(int32_t count) {
 TkroParamsListItem* TkroParamsList::InsertItem(int32_t index, std::unique_ptr<TkroParamsListItem> item) {
   if (index < 0 || index > FCount) ThrowIndexError(index);
   if (FCount == FCapacity) Grow();
-  if (index < FCount) std::copy_backward(FItems.get() + index, FItems.get() + FCount, FItems.get() + FCount + 1);
+  std::copy_backward(FItems.get() + index, FItems.get() + FCount, FItems.get() + FCount + 1);
   FItems[index] = item.release();
   ++FCount;
   return FItems[index];

@@ -13,6 +13,14 @@ constexpr uint64_t OneWaitingWriter = uint64_t{1} << 32;
 constexpr uint64_t WaitingMask = 0x7FFFFFFFULL << 32;
 constexpr uint64_t WriterBit = uint64_t{1} << 63;
 
+// A reading thread more, unless a writer holds or waits for the lock.
+bool TryToRead(std::atomic<uint64_t>& state) {
+  uint64_t seen = state.load();
+  while ((seen & (WriterBit | WaitingMask)) == 0)
+    if (state.compare_exchange_weak(seen, seen + OneReader)) return true;
+  return false;
+}
+
 // The shared holds of this thread, by lock: a lock's shared hold is taken from the state word
 // once per thread, its nested holds only counted here.
 struct THold {
@@ -48,16 +56,9 @@ void TReentrantRWLock::DropReader() {
 }
 
 void TReentrantRWLock::WaitToRead() {
-  const auto tryRead = [this] {
-    uint64_t state = State.load();
-    while ((state & (WriterBit | WaitingMask)) == 0)
-      if (State.compare_exchange_weak(state, state + OneReader)) return true;
-    return false;
-  };
-  if (tryRead()) return;
   std::unique_lock<std::mutex> lock(Mutex);
   ++Waiters;
-  Changed.wait(lock, tryRead);
+  Changed.wait(lock, [this] { return TryToRead(State); });
   --Waiters;
 }
 
@@ -84,8 +85,7 @@ void TReentrantRWLock::LockRead() {
   }
   // The hold is noted first: noting it can fail, taking the lock cannot be undone.
   holds.push_back({this, 1});
-  uint64_t state = State.load();
-  if ((state & (WriterBit | WaitingMask)) == 0 && State.compare_exchange_strong(state, state + OneReader)) return;
+  if (TryToRead(State)) return;
   if (IsWriter()) {
     State += OneReader;
     return;
