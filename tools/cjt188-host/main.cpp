@@ -26,8 +26,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   static std::atomic<bool> stop{false};
-  InstallStopHandler(stop);
   try {
+    InstallStopHandler(stop);
     return RunHost(options, stop, std::cout, StandardOutputIsTerminal());
   } catch (const EOptions& error) {
     std::cerr << "cjt188-host: " << error.what() << " (see cjt188-host --help)" << std::endl;
