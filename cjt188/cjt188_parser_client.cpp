@@ -60,8 +60,8 @@ bool TCjt188ParserClient::IsLastOfGroup(const TBasicRequestItem& item) {
   return true;
 }
 
-void TCjt188ParserClient::FillHeader(TParsedDataList& list, const TRequestItem& item,
-                                     const std::vector<uint8_t>* packet, const std::string& address) const {
+void TCjt188ParserClient::FillHeader(TkroParamsList& list, const TRequestItem& item, const std::vector<uint8_t>* packet,
+                                     const std::string& address) const {
   TGenericValues values;
   if (packet != nullptr)
     values.FullPacket = values.DataPacket =

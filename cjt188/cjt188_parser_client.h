@@ -48,7 +48,7 @@ class TCjt188ParserClient : public TCustomParserScheduledClient {
   void LoadRequests() override;
   std::unique_ptr<TBasicRequestItem> CreateRequestItem() override;
   int32_t FindFrame(bool& more) override;
-  int32_t ParseFrame(TParsedDataList& list) override;
+  int32_t ParseFrame(TPacketTarget& target) override;
 
   // False when the next item of the queue belongs to the same meter and configured request.
   bool IsLastOfGroup(const TBasicRequestItem& item);
@@ -109,7 +109,7 @@ class TCjt188ParserClient : public TCustomParserScheduledClient {
   // A failure packet of its own, leaving the values held for another group alone.
   void SendFailureAlone(const TRequestItem& item, uint8_t status);
   void ClearHeld();
-  void FillHeader(TParsedDataList& list, const TRequestItem& item, const std::vector<uint8_t>* packet,
+  void FillHeader(TkroParamsList& list, const TRequestItem& item, const std::vector<uint8_t>* packet,
                   const std::string& address) const;
   TSerialPortDM& Port;
   void Log(int level, const std::string& text);
@@ -126,14 +126,14 @@ class TCjt188ParserClient : public TCustomParserScheduledClient {
   void ReportForeignFrame(std::span<const uint8_t> frame, const std::string& address);
   void ReportUnallowable(const std::string& address);
   bool IsEcho(std::span<const uint8_t> frame) const;
-  // Decodes the matched frame's values into a list: the header values first when it is empty.
-  void DecodeValues(const TRequestItem& item, const std::string& deviceId, TParsedDataList& into);
+  // Decodes the matched frame's values into a target: the header values first when it holds
+  // none of the packet's values yet.
+  void DecodeValues(const TRequestItem& item, const std::string& deviceId, TPacketTarget& into);
   // False when the row no longer fits the bytes left: the walk ends there. unitFirst: the
   // meter writes a value's unit byte in front of it.
-  bool DecodeRow(const TRequestFuncType& row, bool unitFirst, size_t& offset, int32_t& remaining,
-                 TParsedDataList& into);
-  void AddValue(const TRequestFuncType& row, size_t& offset, int32_t& remaining, TParsedDataList& into);
-  void AddUnit(const TRequestFuncType& row, uint8_t unit, TParsedDataList& into);
+  bool DecodeRow(const TRequestFuncType& row, bool unitFirst, size_t& offset, int32_t& remaining, TkroParamsList& into);
+  void AddValue(const TRequestFuncType& row, size_t& offset, int32_t& remaining, TkroParamsList& into);
+  void AddUnit(const TRequestFuncType& row, uint8_t unit, TkroParamsList& into);
   int32_t Send(const void* data, size_t length);
   void FillAddress(const TRequestItem& item, TAddressBytes& address) const;
 };

@@ -43,7 +43,7 @@ const TVariant& UnitValue(uint8_t unit) {
 
 }  // namespace
 
-int32_t TCjt188ParserClient::ParseFrame(TParsedDataList& list) {
+int32_t TCjt188ParserClient::ParseFrame(TPacketTarget& target) {
   TRequestItem* item = Matched;
   Matched = nullptr;
   if (FrameCopy.empty() || item == nullptr) return -1;
@@ -51,20 +51,21 @@ int32_t TCjt188ParserClient::ParseFrame(TParsedDataList& list) {
   const bool last = IsLastOfGroup(*item);
   const std::string deviceId = AddressText(std::span<const uint8_t>(FrameCopy).subspan(FrameAddressOffset, 7));
   StartGroupFor(*item, deviceId);
-  // A group this one answer completes goes straight into the packet list; the values of a
-  // group of several requests gather in Results until its last answer.
-  const bool alone = last && Results.Count() == 0 && list.Count() == 0;
-  TParsedDataList& into = alone ? list : Results;
+  // A group this one answer completes goes straight into the target; the values of a group
+  // of several requests gather in Results until its last answer.
+  const bool alone = last && Results.Count() == 0 && target.Count() == 0;
+  TPacketTarget held = Results.Target();
+  TPacketTarget& into = alone ? target : held;
   int32_t result = -1;
   // The group is flushed also when decoding raised; the error then goes on to the data path.
   auto flush = [&] {
     if (into.Count() == 0 || !last) return;
     result = into.Count();
     if (!alone) {
-      list.AppendPacketText(Results.PacketText());
-      list.TakeItems(Results);
+      target.AppendPacketText(Results.PacketText());
+      target.Values().TakeItems(Results);
     }
-    list.AddNewRow();
+    target.Values().AddNewRow();
     ClearHeld();
   };
   try {
@@ -77,24 +78,24 @@ int32_t TCjt188ParserClient::ParseFrame(TParsedDataList& list) {
   return result;
 }
 
-void TCjt188ParserClient::DecodeValues(const TRequestItem& item, const std::string& deviceId, TParsedDataList& into) {
+void TCjt188ParserClient::DecodeValues(const TRequestItem& item, const std::string& deviceId, TPacketTarget& into) {
   const std::span<const uint8_t> frame(FrameCopy);
   const uint8_t meterType = frame[FrameTypeOffset];
   Held.Items.push_back(&item);
   into.AppendPacketText(std::string_view(reinterpret_cast<const char*>(frame.data()), frame.size()));
-  if (into.Count() == 0) FillHeader(into, item, &FrameCopy, deviceId);
+  if (into.Count() == 0) FillHeader(into.Values(), item, &FrameCopy, deviceId);
   size_t offset = ValuesOffset;
   int32_t remaining = frame[FrameLengthOffset] - DIAndSerialLength;
   const TLayoutVariant variant = item.Params.Variant;
   const size_t valueBytes = static_cast<size_t>(std::max(remaining, 0));
   for (const TRequestFuncType& row : FindRowsFor(FrameDI, meterType, variant, valueBytes))
-    if (!DecodeRow(row, variant == TLayoutVariant::UnitFirst, offset, remaining, into)) break;
+    if (!DecodeRow(row, variant == TLayoutVariant::UnitFirst, offset, remaining, into.Values())) break;
 }
 
 // A short answer ends the walk at the first value that does not fit, so that no later value
 // is read from the wrong bytes.
 bool TCjt188ParserClient::DecodeRow(const TRequestFuncType& row, bool unitFirst, size_t& offset, int32_t& remaining,
-                                    TParsedDataList& into) {
+                                    TkroParamsList& into) {
   const std::span<const uint8_t> frame(FrameCopy);
   if (row.Kind() == TValueKind::MeterType) {
     into.Add(row.Name, TVariant(uint32_t{frame[FrameTypeOffset]}));
@@ -120,7 +121,7 @@ bool TCjt188ParserClient::DecodeRow(const TRequestFuncType& row, bool unitFirst,
 }
 
 void TCjt188ParserClient::AddValue(const TRequestFuncType& row, size_t& offset, int32_t& remaining,
-                                   TParsedDataList& into) {
+                                   TkroParamsList& into) {
   const std::span<const uint8_t> frame(FrameCopy);
   const TDecodedValue decoded = DecodeValue(row, frame.subspan(offset, static_cast<size_t>(remaining)));
   if (const auto* dateTime = std::get_if<TDateTimeValue>(&decoded.Value); dateTime && !dateTime->Error.empty())
@@ -130,7 +131,7 @@ void TCjt188ParserClient::AddValue(const TRequestFuncType& row, size_t& offset, 
   into.Add(row.Name, ValueVariant(decoded.Value));
 }
 
-void TCjt188ParserClient::AddUnit(const TRequestFuncType& row, uint8_t unit, TParsedDataList& into) {
+void TCjt188ParserClient::AddUnit(const TRequestFuncType& row, uint8_t unit, TkroParamsList& into) {
   const TVariant& value = UnitValue(unit);
   if (!value.IsEmpty()) into.Add(UnitItemName(row), value);
 }

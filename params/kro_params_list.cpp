@@ -204,6 +204,15 @@ void TkroParamsList::Delete(int32_t index) {
   --FCount;
 }
 
+void TkroParamsList::DeleteItems(int32_t start, int32_t count) {
+  start = std::clamp(start, 0, FCount);
+  const int32_t end = start + std::clamp(count, 0, FCount - start);
+  // Kept last to first, as Clear keeps them.
+  for (int32_t i = end - 1; i >= start; --i) Retire(FItems[i]);
+  std::copy(FItems.get() + end, FItems.get() + FCount, FItems.get() + start);
+  FCount -= end - start;
+}
+
 void TkroParamsList::Clear() {
   // Kept last to first, so that the next items added take them first to last: a list
   // refilled with the same names gets each name back on the item that held it.

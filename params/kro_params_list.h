@@ -63,6 +63,9 @@ class TkroParamsList {
   TkroParamsListItem* SetValueByName(std::string_view name, const TVariant& value);
 
   void Delete(int32_t index);
+  // Removes count items from start on (as far as the list reaches), keeping them for the next
+  // items added as Clear does.
+  void DeleteItems(int32_t start, int32_t count);
   virtual void Clear();
 
   // Appends a copy of item (name, key, data type, state and value); null for an empty name.

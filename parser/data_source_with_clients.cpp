@@ -148,12 +148,9 @@ void TDataSourceScheduledWithClients::ParseBuffer(TCustomParserScheduledClient& 
     {
       TFrameRemoval removal(*client.Buffer, count - 1);
       TReusedPacketList::TLease lease(*PacketList);
-      TParsedDataList& list = lease.List();
-      parsed = client.ParseFrame(list);
-      if (list.Count() > 0) {
-        Deliver(client, record, list, delivered);
-        delivered = true;
-      }
+      TkroParamsList* output = OwnOutputList(record);
+      parsed = output != nullptr ? ParseIntoOutput(client, record, *output, lease.List(), delivered)
+                                 : ParseAndDeliver(client, record, lease.List(), delivered);
     }
     client.ResetFrame();
     if (parsed == ParseStopBlock) break;
@@ -162,14 +159,39 @@ void TDataSourceScheduledWithClients::ParseBuffer(TCustomParserScheduledClient& 
   client.Buffer->ReleaseWhenEmpty();
 }
 
-void TDataSourceScheduledWithClients::Deliver(TCustomParserScheduledClient& client, TPluginCallRecord& record,
-                                              TParsedDataList& list, bool append) {
+int32_t TDataSourceScheduledWithClients::ParseAndDeliver(TCustomParserScheduledClient& client,
+                                                         TPluginCallRecord& record, TParsedDataList& packet,
+                                                         bool& delivered) {
+  TPacketTarget target = packet.Target();
+  const int32_t parsed = client.ParseFrame(target);
+  if (packet.Count() == 0) return parsed;
   // A call without an output list would lose the values: they go through the send function.
-  if (BlockList(record.Output) == nullptr) {
-    SendValues(Plugin, static_cast<uint32_t>(client.DataSourceId), static_cast<uint32_t>(client.ConnectionKey), list);
-    return;
+  if (BlockList(record.Output) == nullptr)
+    SendValues(Plugin, static_cast<uint32_t>(client.DataSourceId), static_cast<uint32_t>(client.ConnectionKey), packet);
+  else
+    ReturnValuesInCall(Plugin, record, packet, packet.PacketText(), delivered);
+  delivered = true;
+  return parsed;
+}
+
+int32_t TDataSourceScheduledWithClients::ParseIntoOutput(TCustomParserScheduledClient& client,
+                                                         TPluginCallRecord& record, TkroParamsList& output,
+                                                         TParsedDataList& packet, bool& delivered) {
+  // The values go after what the list holds, so that a frame that fails to decode leaves
+  // the list as it was; the first packet delivered then takes the place of the earlier items.
+  TPacketTarget target = packet.TargetFor(output);
+  int32_t parsed = 0;
+  try {
+    parsed = client.ParseFrame(target);
+    if (target.Count() == 0) return parsed;
+    ReturnPacketInCall(Plugin, record, target.PacketText(), delivered);
+  } catch (...) {
+    target.Discard();
+    throw;
   }
-  ReturnValuesInCall(Plugin, record, list, list.PacketText(), append);
+  if (!delivered) target.DropEarlier();
+  delivered = true;
+  return parsed;
 }
 
 TCustomParserScheduledClient* TDataSourceScheduledWithClients::FindOrCreateClient(const TPluginCallRecord& record,

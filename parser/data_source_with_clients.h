@@ -26,6 +26,7 @@
 namespace cjt {
 
 class TDataSourceScheduledWithClients;
+class TkroParamsList;
 class TParsedDataList;
 class TReusedPacketList;
 
@@ -83,8 +84,14 @@ class TDataSourceScheduledWithClients : public TDataSourceScheduled {
   void HandleDataBlock(TPluginCallRecord& record);
   // Cuts frames out of the client's buffer and returns their values in the call.
   void ParseBuffer(TCustomParserScheduledClient& client, TPluginCallRecord& record);
-  // Hands a packet to the host: in the call, appended to the packets before it when asked.
-  void Deliver(TCustomParserScheduledClient& client, TPluginCallRecord& record, TParsedDataList& list, bool append);
+  // Decode the frame at the client's buffer's front and hand its values to the host in the
+  // call, after the packets delivered before it, and return ParseFrame's result. The first
+  // decodes into the packet list and copies (or sends, without an output list); the second
+  // decodes straight into an output list of ours.
+  int32_t ParseAndDeliver(TCustomParserScheduledClient& client, TPluginCallRecord& record, TParsedDataList& packet,
+                          bool& delivered);
+  int32_t ParseIntoOutput(TCustomParserScheduledClient& client, TPluginCallRecord& record, TkroParamsList& output,
+                          TParsedDataList& packet, bool& delivered);
   TCustomParserScheduledClient* CreateClient(const TPluginCallRecord& record, const TClientClass& clientClass);
   void Adopt(TCustomParserScheduledClient& placeholder, const TPluginCallRecord& record);
   void EnableHousekeeping();

@@ -16,7 +16,7 @@
 namespace cjt {
 
 class TDataSourceScheduledWithClients;
-class TParsedDataList;
+class TPacketTarget;
 
 // The source name prefix of the records that make placeholder clients.
 inline constexpr std::string_view PlaceholderPrefix = "__UT__";
@@ -43,9 +43,9 @@ class TCustomParserClient : public TkroPluginMulti {
   virtual void Idle() {}
   virtual void AddData(const void* data, int32_t length);
   // The protocol's frame hooks: the length of a complete frame at the buffer's front
-  // (-1: none; more asks for another pass), then its decoding into list (-6 ends the pass).
+  // (-1: none; more asks for another pass), then its decoding into target (-6 ends the pass).
   virtual int32_t FindFrame(bool& more) { return -1; }
-  virtual int32_t ParseFrame(TParsedDataList& list) { return 0; }
+  virtual int32_t ParseFrame(TPacketTarget& target) { return 0; }
 
   // Takes the connection of a record over: key, source name and prefix, data-source id.
   void ReadIdentity(const TPluginCallRecord& record);

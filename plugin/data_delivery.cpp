@@ -5,6 +5,7 @@
 
 #include "params/borrowed_list_intf.h"
 #include "params/copy_to_intf.h"
+#include "params/kro_params_list_wrap.h"
 #include "plugin/call_context.h"
 #include "plugin/kro_plugin.h"
 
@@ -72,6 +73,13 @@ void ReturnValuesInCall(TkroPlugin& plugin, TPluginCallRecord& record, TParsedDa
                         std::string_view packetText, bool append) {
   IkroParamsListA* output = BlockList(record.Output);
   if (output == nullptr) return;
+  ReturnPacketInCall(plugin, record, packetText, append);
+  if (!append) output->Clear();
+  TBorrowedListIntf source(list);
+  CopyToIntf(*source.Var(), output, 0, -1);
+}
+
+void ReturnPacketInCall(TkroPlugin& plugin, TPluginCallRecord& record, std::string_view packetText, bool append) {
   if (!packetText.empty()) {
     const std::string content = append ? GatheredText(InputText(record.Input), packetText) : std::string(packetText);
     char* buffer = plugin.NewPacketTextBuffer(content.size());
@@ -81,9 +89,11 @@ void ReturnValuesInCall(TkroPlugin& plugin, TPluginCallRecord& record, TParsedDa
     record.Input.Size = static_cast<uint32_t>(content.size());
   }
   ++record.Output.Count;
-  if (!append) output->Clear();
-  TBorrowedListIntf source(list);
-  CopyToIntf(*source.Var(), output, 0, -1);
+}
+
+TkroParamsList* OwnOutputList(const TPluginCallRecord& record) {
+  const TkroParamsListWrap* own = TkroParamsListWrap::OwnWrapperOf(BlockList(record.Output));
+  return own != nullptr ? &own->List() : nullptr;
 }
 
 }  // namespace cjt

@@ -23,9 +23,17 @@ int32_t SendBytes(TkroPlugin& plugin, uint32_t dataSourceId, uint32_t connection
 int32_t SendText(TkroPlugin& plugin, uint32_t dataSourceId, uint32_t connectionKey, std::string_view text);
 
 // Puts the values into the output list of the ProcessData call being answered (appending,
-// or replacing what is there) and the packet text into its Input block as a text buffer
-// that the instance owns until the thread's next ProcessData call.
+// or replacing what is there) and returns the packet as ReturnPacketInCall does.
 void ReturnValuesInCall(TkroPlugin& plugin, TPluginCallRecord& record, TParsedDataList& list,
                         std::string_view packetText, bool append);
+
+// Counts a packet whose values are in the call's output list, and puts its text (appended to
+// the texts before it, or alone) into the call's Input block as a text buffer that the
+// instance owns until the thread's next ProcessData call.
+void ReturnPacketInCall(TkroPlugin& plugin, TPluginCallRecord& record, std::string_view packetText, bool append);
+
+// The call's output list when it is a list of ours, which values can be decoded into
+// directly; null without an output list and for other makers' lists.
+TkroParamsList* OwnOutputList(const TPluginCallRecord& record);
 
 }  // namespace cjt

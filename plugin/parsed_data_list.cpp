@@ -6,11 +6,6 @@
 
 namespace cjt {
 
-void TParsedDataList::AppendPacketText(std::string_view text) {
-  if (!FPacketText.empty()) FPacketText += PacketTextSeparator;
-  FPacketText += text;
-}
-
 void TParsedDataList::Clear() {
   TkroParamsList::Clear();
   FPacketText.clear();

@@ -7,17 +7,21 @@
 #include <string_view>
 
 #include "params/kro_params_list.h"
+#include "plugin/packet_target.h"
 
 namespace cjt {
-
-// Between two packet texts gathered into one.
-inline constexpr char PacketTextSeparator[] = "<{[::]}>";
 
 class TParsedDataList : public TkroParamsList {
  public:
   const std::string& PacketText() const { return FPacketText; }
   // The first text becomes the packet text; later ones follow the separator.
-  void AppendPacketText(std::string_view text);
+  void AppendPacketText(std::string_view text) { cjt::AppendPacketText(FPacketText, text); }
+
+  // The list as the target of one packet: all its items are the packet's.
+  TPacketTarget Target() { return {*this, FPacketText, 0}; }
+  // A target that puts the packet's values into another list, after the items that list
+  // holds now, and gathers the packet's text here.
+  TPacketTarget TargetFor(TkroParamsList& values) { return {values, FPacketText, values.Count()}; }
 
   // Empties the values and the packet text.
   void Clear() override;

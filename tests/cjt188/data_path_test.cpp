@@ -351,6 +351,40 @@ TEST_F(DataPath, FrameItemsCarryTheAnswersBytes) {
   }
 }
 
+// The module decodes straight into an output list of ours and copies into a host's own list
+// through its interface: the host must receive the same either way, for groups of functions,
+// several packets in one call and answers split over calls.
+class OutputListRun : public ModuleHarness {
+ public:
+  explicit OutputListRun(bool hostOwnLists) { HostOwnOutputLists = hostOwnLists; }
+  void TestBody() override {}
+
+  std::vector<TPacket> Packets() {
+    const std::string once = "<MethodOnce>1</MethodOnce>";
+    Start(QueryXml({RequestXml("1234567", "20", {"901F", "911F"}, once), RequestXml("1234567", "20", {"901F"}, once),
+                    RequestXml("12345678901234", "10", {"901F"}, "", false)}));
+    Connect({.Meters = {{0x20, HeatAddress}}});
+    Run(3000);
+    // Heard answers of a meter that a listen-only request accepts.
+    const std::string answer = Answer(0x10, WaterAddress, 0x901F);
+    Feed(answer + answer.substr(0, 9));
+    Feed(answer.substr(9) + answer);
+    return Received;
+  }
+};
+
+TEST(DataPathOutputLists, OurListsAndAHostsOwnListsReceiveTheSame) {
+  const std::vector<TPacket> ours = OutputListRun(false).Packets();
+  const std::vector<TPacket> hosts = OutputListRun(true).Packets();
+  ASSERT_GE(ours.size(), 4u);
+  ASSERT_EQ(ours.size(), hosts.size());
+  for (size_t i = 0; i < ours.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(ours[i].Values, hosts[i].Values);
+    EXPECT_EQ(ours[i].Text, hosts[i].Text);
+  }
+}
+
 TEST_F(DataPath, CallWithoutOutputListGetsItsValuesThroughTheSendFunction) {
   Start(QueryXml({RequestXml("1234567", "20", {"901F"}, "", false)}));
   const std::string answer = Answer(0x20, HeatAddress, 0x901F);

@@ -5,6 +5,7 @@
 #include "params/kro_params_list_item.h"
 #include "plugin/config_data_sources.h"
 #include "plugin/parsed_data_list.h"
+#include "tests/common/foreign_list.h"
 
 namespace cjt::test_support {
 
@@ -29,9 +30,9 @@ std::vector<TPacket> SplitRows(const std::vector<std::pair<std::string, std::str
   return packets;
 }
 
-std::string ListValue(const TkroParamsListItem& item) {
+std::string ValueText(const TVariant& value) {
   try {
-    return item.Value().IsNull() ? "(null)" : item.Value().AsString();
+    return value.IsNull() ? "(null)" : value.AsString();
   } catch (...) {
     return "(?)";
   }
@@ -132,22 +133,39 @@ void ModuleHarness::Connect(meter::TSimulatorOptions options) {
   Line = std::make_unique<meter::TMeterSimulator>(std::move(options), [] { return platform::TickCount64(); });
 }
 
-TPluginCallRecord ModuleHarness::FeedInto(TkroParamsList& output, const std::string& bytes, uint32_t connectionKey,
-                                          uint32_t dataSourceId, const std::string& sourceName) {
+TPluginCallRecord ModuleHarness::FeedWith(const TPluginDataBlock& output, const std::string& bytes,
+                                          uint32_t connectionKey, uint32_t dataSourceId,
+                                          const std::string& sourceName) {
   TPluginCallRecord record = DataRecord(dataSourceId, connectionKey, sourceName);
   record.Input = {0, static_cast<uint32_t>(bytes.size()), DataKindByteBuffer,
                   reinterpret_cast<uintptr_t>(bytes.data())};
-  record.Output = {0, 0, DataKindListObject, reinterpret_cast<uintptr_t>(&output)};
+  record.Output = output;
   Module->ProcessData(record);
   return record;
 }
 
+TPluginCallRecord ModuleHarness::FeedInto(TkroParamsList& output, const std::string& bytes, uint32_t connectionKey,
+                                          uint32_t dataSourceId, const std::string& sourceName) {
+  return FeedWith({0, 0, DataKindListObject, reinterpret_cast<uintptr_t>(&output)}, bytes, connectionKey, dataSourceId,
+                  sourceName);
+}
+
 std::vector<TPacket> ModuleHarness::Feed(const std::string& bytes, uint32_t connectionKey, uint32_t dataSourceId,
                                          const std::string& sourceName) {
-  TkroParamsList output;
-  const TPluginCallRecord record = FeedInto(output, bytes, connectionKey, dataSourceId, sourceName);
   std::vector<std::pair<std::string, std::string>> values;
-  for (int32_t i = 0; i < output.Count(); ++i) values.emplace_back(output.Items(i)->Name, ListValue(*output.Items(i)));
+  TPluginCallRecord record;
+  if (HostOwnOutputLists) {
+    TForeignList output;
+    HostList* var = output.RefW();
+    record = FeedWith({0, 0, DataKindListIntf, reinterpret_cast<uintptr_t>(&var)}, bytes, connectionKey, dataSourceId,
+                      sourceName);
+    for (size_t i = 0; i < output.Count(); ++i) values.emplace_back(output.Name(i), ValueText(output.Value(i)));
+  } else {
+    TkroParamsList output;
+    record = FeedInto(output, bytes, connectionKey, dataSourceId, sourceName);
+    for (int32_t i = 0; i < output.Count(); ++i)
+      values.emplace_back(output.Items(i)->Name, ValueText(output.Items(i)->Value()));
+  }
   std::string text;
   if (record.Input.Kind == DataKindTextBuffer && record.Input.Data != 0)
     text.assign(reinterpret_cast<const char*>(record.Input.Data), record.Input.Size);

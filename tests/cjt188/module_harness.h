@@ -69,6 +69,8 @@ class ModuleHarness : public testing::Test {
   // them; the call record after the call. Nothing is kept in Received.
   TPluginCallRecord FeedInto(TkroParamsList& output, const std::string& bytes, uint32_t connectionKey = 0,
                              uint32_t dataSourceId = 1, const std::string& sourceName = "COM1");
+  TPluginCallRecord FeedWith(const TPluginDataBlock& output, const std::string& bytes, uint32_t connectionKey = 0,
+                             uint32_t dataSourceId = 1, const std::string& sourceName = "COM1");
   void ConnectionEvent(uint32_t code, uint32_t connectionKey, uint32_t dataSourceId = 1,
                        const std::string& sourceName = "TCP:10.0.0.1:5000");
   // Runs the clock in 10 ms steps: timers fire, the meters' answers are fed back.
@@ -92,6 +94,9 @@ class ModuleHarness : public testing::Test {
   std::vector<TPacket> Received;  // packets returned in ProcessData calls
   int32_t SendResult = 16;
   uint32_t LineKey = 0;
+  // Feed passes a list of the host's own making, filled through its interface, instead of a
+  // list object of ours.
+  bool HostOwnOutputLists = false;
 };
 
 }  // namespace cjt::test_support

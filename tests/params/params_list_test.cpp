@@ -186,6 +186,35 @@ TEST(ParamsList, InsertAndDeleteRespectTheBounds) {
   EXPECT_EQ(list.Items(-1), nullptr);
 }
 
+// A range is cut to the list: what lies outside is no error and deletes nothing.
+TEST(ParamsList, DeletingARangeKeepsTheRestInOrderAndItsItemsForTheNextAdded) {
+  TkroParamsList list;
+  for (const char* name : {"A", "B", "C", "D", "E", "F"}) list.Add(name, 1);
+  const auto names = [&] {
+    std::string joined;
+    for (int32_t i = 0; i < list.Count(); ++i) joined += list.Items(i)->Name;
+    return joined;
+  };
+  list.DeleteItems(1, 2);
+  EXPECT_EQ(names(), "ADEF");
+  list.DeleteItems(-3, 1);
+  EXPECT_EQ(names(), "DEF");
+  list.DeleteItems(3, 1);
+  list.DeleteItems(0, -1);
+  EXPECT_EQ(names(), "DEF");
+  list.DeleteItems(1, 10);
+  EXPECT_EQ(names(), "D");
+
+  // Deleted items come back first to last, each to the name it held.
+  const TkroParamsListItem* x = list.Add("X", 2);
+  const TkroParamsListItem* y = list.Add("Y", 3);
+  list.DeleteItems(1, 2);
+  EXPECT_EQ(list.Add("X", 4), x);
+  EXPECT_EQ(list.Add("Y", 5), y);
+  EXPECT_EQ(y->Key, "y");
+  EXPECT_EQ(y->Value().AsInteger(), 5);
+}
+
 TEST(ParamsList, ManyItemsStayInOrderAsTheArrayGrows) {
   TkroParamsList list;
   for (int i = 0; i < 1000; ++i) list.Insert(i / 2, "N" + std::to_string(i), i);

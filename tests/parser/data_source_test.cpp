@@ -6,11 +6,16 @@
 
 #include <deque>
 #include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/timer_service.h"
+#include "plugin/call_context.h"
 #include "plugin/kro_plugin.h"
 #include "plugin/parsed_data_list.h"
+#include "tests/common/foreign_list.h"
 
 namespace cjt {
 namespace {
@@ -27,10 +32,10 @@ class TScriptedClient : public TCustomParserScheduledClient {
     more = again;
     return count;
   }
-  int32_t ParseFrame(TParsedDataList& list) override {
+  int32_t ParseFrame(TPacketTarget& target) override {
     ++Parses;
-    if (Throw) throw std::runtime_error("broken frame");
-    list.Add("N", TVariant(Parses));
+    target.Values().Add("N", TVariant(Parses));
+    if (Parses == ThrowAt) throw std::runtime_error("broken frame");
     return Parses == StopAt ? -6 : 1;
   }
   void ResetFrame() override {
@@ -39,8 +44,7 @@ class TScriptedClient : public TCustomParserScheduledClient {
   }
 
   std::deque<std::pair<int32_t, bool>> Finds;
-  int32_t Parses = 0, Resets = 0, StopAt = 0;
-  bool Throw = false;
+  int32_t Parses = 0, Resets = 0, StopAt = 0, ThrowAt = 0;
 };
 
 class DataSourceTest : public testing::Test {
@@ -74,12 +78,17 @@ class DataSourceTest : public testing::Test {
     return Client(key);
   }
 
-  void Feed(uint32_t key, const std::string& bytes) {
-    TkroParamsList output;
+  // A block of received bytes in a call without an output list, or with output as the
+  // call's output block; returns the call's record as the host gets it back.
+  TPluginCallRecord Feed(uint32_t key, const std::string& bytes, TPluginDataBlock output = {}) {
     TPluginCallRecord record{};
     record.ConnectionKey = key;
-    record.Input = {0, static_cast<uint32_t>(bytes.size()), DataKindByteBuffer, reinterpret_cast<uintptr_t>(bytes.data())};
+    record.Input = {0, static_cast<uint32_t>(bytes.size()), DataKindByteBuffer,
+                    reinterpret_cast<uintptr_t>(bytes.data())};
+    record.Output = output;
+    TCallContext call(record);
     Source.ProcessPacket(record);
+    return record;
   }
 
   platform::TManualClock Clock;
@@ -112,13 +121,55 @@ TEST_F(DataSourceTest, ParseLoopFollowsTheFrameHooks) {
 
 TEST_F(DataSourceTest, FrameThatFailsToParseIsStillRemoved) {
   TScriptedClient& client = Client(2);
-  client.Throw = true;
+  client.ThrowAt = 1;
   client.Finds = {{3, true}, {3, true}};
   const int32_t resets = client.Resets;
   Feed(2, "abcdefgh");
   EXPECT_EQ(client.Parses, 1);
   EXPECT_EQ(client.Buffer->DataSize(), 5);
   EXPECT_EQ(client.Resets, resets);
+}
+
+// The frames of one call replace what the host's output list held, each packet after the
+// one before; a frame that fails to decode leaves no value behind and the packets before it
+// in place. A list of ours (decoded into directly) and a host's own list (filled through its
+// interface) must end up alike.
+TEST_F(DataSourceTest, FramesOfOneCallReplaceTheOutputListsItemsAlikeInEveryKindOfList) {
+  struct TCase {
+    int32_t throwAt;
+    std::vector<int32_t> values;  // the N values the list ends with; empty: it keeps "OLD"
+  };
+  const TCase cases[] = {{0, {1, 2, 3}}, {2, {1}}, {3, {1, 2}}, {1, {}}};
+  uint32_t key = 10;
+  for (const TCase& c : cases) {
+    for (const bool ours : {true, false}) {
+      SCOPED_TRACE(testing::Message() << "throw at " << c.throwAt << (ours ? ", our list" : ", a host's list"));
+      TkroParamsList list;
+      test_support::TForeignList foreign;
+      list.Add("OLD", TVariant(int32_t{0}));
+      foreign.Add("OLD", TVariant(int32_t{0}));
+      HostList* foreignVar = foreign.RefW();
+      const TPluginDataBlock output =
+          ours ? TPluginDataBlock{0, 0, DataKindListObject, reinterpret_cast<uintptr_t>(&list)}
+               : TPluginDataBlock{0, 0, DataKindListIntf, reinterpret_cast<uintptr_t>(&foreignVar)};
+      TScriptedClient& client = Client(++key);
+      client.ThrowAt = c.throwAt;
+      client.Finds = {{1, true}, {1, true}, {1, false}};
+      const TPluginCallRecord record = Feed(key, "abc", output);
+
+      std::vector<std::pair<std::string, int32_t>> items;
+      if (ours)
+        for (int32_t i = 0; i < list.Count(); ++i)
+          items.emplace_back(list.Items(i)->Name, list.Items(i)->Value().AsInteger());
+      else
+        for (size_t i = 0; i < foreign.Count(); ++i) items.emplace_back(foreign.Name(i), foreign.Value(i).AsInteger());
+      std::vector<std::pair<std::string, int32_t>> expected;
+      for (int32_t n : c.values) expected.emplace_back("N", n);
+      if (c.values.empty()) expected.emplace_back("OLD", 0);
+      EXPECT_EQ(items, expected);
+      EXPECT_EQ(+record.Output.Count, c.values.size());
+    }
+  }
 }
 
 TEST_F(DataSourceTest, DataSourcesAreFoundByIdFromTheLastCreated) {
